@@ -1,0 +1,22 @@
+# ostrel_folder_library(name folder [DEPS ...])
+# Builds a static library from the C++ sources of one folder. Platform files are named
+# *_win32.cpp and *_posix.cpp; only those of the platform being built are compiled, so no
+# source needs an #ifdef to choose its platform.
+function(ostrel_folder_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(_sources)
+  foreach(_f IN LISTS _all)
+    if(_f MATCHES "_(win32|posix)\\.cpp$" AND NOT _f MATCHES "_${OSTREL_PLATFORM}\\.cpp$")
+      continue()
+    endif()
+    list(APPEND _sources ${_f})
+  endforeach()
+  if(_sources)
+    add_library(${name} STATIC ${_sources})
+    target_link_libraries(${name} PUBLIC ostrel_options ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ostrel_options ${ARG_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vellum {
+
+// Base of everything the toolkit shares by reference count (listeners, bitmaps, fonts).
+// A holder calls addRef when it takes the object and release when it lets it go; the object
+// deletes itself when the last holder lets go.
+class xRefCounted {
+public:
+    void addRef() { refs_.fetch_add(1, std::memory_order_relaxed); }
+    void release()
+    {
+        if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
+    }
+    int refCount() const { return refs_.load(std::memory_order_relaxed); }
+
+protected:
+    xRefCounted() = default;
+    virtual ~xRefCounted() = default;
+    xRefCounted(const xRefCounted&) = delete;
+    xRefCounted& operator=(const xRefCounted&) = delete;
+
+private:
+    std::atomic<int> refs_{1};
+};
+
+// Something that wants to know when a subject's value changed.
+class xListener : public xRefCounted {
+public:
+    virtual void valueChanged() = 0;
+};
+
+// A value that can be observed. Listeners are held by reference; notification runs on the
+// caller's thread, outside the subject's own lock, so a listener may read the subject again
+// or add and remove listeners.
+class xSubject {
+public:
+    xSubject() = default;
+    virtual ~xSubject();
+    xSubject(const xSubject&) = delete;
+    xSubject& operator=(const xSubject&) = delete;
+
+    void addListener(xListener* listener);
+    void removeListener(xListener* listener);
+    void notify();
+    std::size_t listenerCount() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<xListener*> listeners_;
+};
+
+// The three kinds of view a control can be linked to.
+class xFloatView : public xSubject {
+public:
+    virtual float get() = 0;
+    virtual void set(float value) = 0;
+};
+
+class xIntView : public xSubject {
+public:
+    virtual std::int32_t get() = 0;
+    virtual void set(std::int32_t value) = 0;
+};
+
+class xTextView : public xSubject {
+public:
+    virtual std::string get() = 0;
+    virtual void set(const std::string& text) = 0;
+};
+
+} // namespace vellum

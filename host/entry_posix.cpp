@@ -1,0 +1,1 @@
+// Module load on ELF platforms (filled in with the plug-in object).

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+
+// The platform layer: the only place (with the toolkit's window code) that talks to the
+// operating system. One interface, one implementation per platform (platform_win32.cpp,
+// platform_posix.cpp), chosen by the build.
+namespace ostrel::platform {
+
+struct Bytes {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    explicit operator bool() const { return data != nullptr; }
+};
+
+// Remembers the module handle (Windows: the DLL's HINSTANCE); resources are looked up in it.
+void setModuleHandle(void* handle);
+
+// The bytes of the module resource of the given type name and numeric id. Type names are
+// matched without regard to case ("xDat" and "XDAT" are one type). Empty when absent.
+Bytes findResource(const char* type, int id);
+
+enum class BoxKind { Warning, OkCancel };
+enum class Answer { Ok, Cancel };
+
+// A modal message box with no owner. Where no window system is available the text goes to
+// standard error and the default answer (Ok for a warning, Cancel for a question) is taken.
+Answer messageBox(const char* text, const char* caption, BoxKind kind);
+
+// The bank file the editor's save command writes, and how it is named in its question.
+const char* bankFilePath();
+
+} // namespace ostrel::platform
