@@ -1,0 +1,145 @@
+#include "dsp/chorus.h"
+
+#include "dsp/rounding.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostrel {
+
+namespace {
+
+constexpr std::array<double, Chorus::kTapCount> kInitialPhases {0.0, 256.0, 612.0};
+constexpr float kTapWeights[Chorus::kTapCount] = {0.6f, 0.4f, 0.2f};
+constexpr float kOutputGain = 0.7f;
+
+int validRate(int rate) { return rate < 1 ? 1 : rate; }
+
+std::uint32_t lineSamplesFor(int rate)
+{
+    // The sweep plus the interpolation points (one newer, two older) and a spare sample.
+    return static_cast<std::uint32_t>(std::ceil(Chorus::kLongestDelaySeconds * rate)) + 4u;
+}
+
+} // namespace
+
+const std::array<float, Chorus::kSineTableSize>& Chorus::sineTable() noexcept
+{
+    static const std::array<float, kSineTableSize> table = [] {
+        std::array<float, kSineTableSize> t {};
+        for (int j = 0; j < kSineTableSize; ++j)
+            t[static_cast<std::size_t>(j)] = static_cast<float>(std::sin(2.0 * 3.141593 * j / 1024.0));
+        return t;
+    }();
+    return table;
+}
+
+Chorus::Chorus(int internalRate, Random& random)
+    : sampleRate(validRate(internalRate)),
+      invSampleRate(1.0 / static_cast<double>(sampleRate)),
+      sweep(kSweepSeconds * static_cast<float>(sampleRate)),
+      baseDelay(kDefaultBaseDelaySeconds * static_cast<float>(sampleRate)),
+      line(lineSamplesFor(sampleRate))
+{
+    sineTable(); // build the shared table here, not on the audio thread
+    for (float& factor : rateFactors)
+        factor = static_cast<float>(0.95 + 0.1 * random.next() / static_cast<double>(Random::kMax));
+    maxDelay = static_cast<float>(line.size() - 4u);
+}
+
+void Chorus::setRate(float hertz) noexcept
+{
+    const float limit = 0.5f * static_cast<float>(sampleRate);
+    rate = std::min(limit, std::max(0.0f, hertz));
+}
+
+void Chorus::setDepth(float d) noexcept
+{
+    depth = std::isnan(d) ? 0.0f : d;
+}
+
+void Chorus::setBaseDelay(float seconds) noexcept
+{
+    baseDelay = static_cast<float>(sampleRate) * seconds;
+}
+
+void Chorus::setPhaseOffset(double cycles) noexcept
+{
+    if (!std::isfinite(cycles))
+        cycles = 0.0;
+    for (int k = 0; k < kTapCount; ++k)
+    {
+        double p = kInitialPhases[static_cast<std::size_t>(k)] + kPhasePerCycle * cycles;
+        if (p < 0.0 || p > kPhasePerCycle)
+            p -= kPhasePerCycle * std::floor(p / kPhasePerCycle);
+        phases[static_cast<std::size_t>(k)] = p;
+    }
+}
+
+void Chorus::processBlock(float* out, const float* in, int n) noexcept
+{
+    if (n <= 0)
+        return;
+
+    const float* sine = sineTable().data();
+    float* x = line.data();
+    const std::uint32_t mask = line.indexMask();
+    std::uint32_t w = line.writePosition();
+
+    const double increment = kPhasePerCycle * static_cast<double>(rate) * invSampleRate;
+    double phaseStep[kTapCount];
+    double ph[kTapCount];
+    for (int k = 0; k < kTapCount; ++k)
+    {
+        phaseStep[k] = increment * static_cast<double>(rateFactors[static_cast<std::size_t>(k)]);
+        ph[k] = phases[static_cast<std::size_t>(k)];
+    }
+    const float depthAmount = depth;
+    const float sweepSamples = sweep;
+    const float base = baseDelay;
+    const float longest = maxDelay;
+
+    for (int j = 0; j < n; ++j)
+    {
+        float tap[kTapCount];
+        for (int k = 0; k < kTapCount; ++k)
+        {
+            const float p = static_cast<float>(ph[k]);
+            const int i = floorToInt(p);
+            const float phi = p - static_cast<float>(i);
+            const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
+
+            // NaN and negative delays fall to 0, long ones to the line's end.
+            float d = (1.0f + s) * depthAmount * sweepSamples + base;
+            d = std::min(longest, std::max(0.0f, d));
+            const int di = floorToInt(d);
+            const float t = d - static_cast<float>(di);
+            const std::uint32_t pos = w - static_cast<std::uint32_t>(di);
+            const float a = x[(pos + 1u) & mask];
+            const float b = x[pos & mask];
+            const float c = x[(pos - 1u) & mask];
+            const float e = x[(pos - 2u) & mask];
+            // Catmull-Rom from x[p] (t = 0) towards the older x[p - 1] (t = 1).
+            tap[k] = b + t * (0.5f * (c - a) + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e)
+                                                   + t * (1.5f * (b - c) + 0.5f * (e - a))));
+        }
+
+        const float dry = in[j];
+        x[w] = dry;
+        w = (w + 1u) & mask;
+        out[j] = kOutputGain * (dry + kTapWeights[0] * tap[0] + kTapWeights[1] * tap[1] + kTapWeights[2] * tap[2]);
+
+        for (int k = 0; k < kTapCount; ++k)
+        {
+            ph[k] += phaseStep[k];
+            if (ph[k] > kPhasePerCycle)
+                ph[k] -= kPhasePerCycle;
+        }
+    }
+
+    line.setWritePosition(w);
+    for (int k = 0; k < kTapCount; ++k)
+        phases[static_cast<std::size_t>(k)] = ph[k];
+}
+
+} // namespace ostrel

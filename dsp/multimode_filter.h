@@ -1,0 +1,91 @@
+#pragma once
+
+#include "dsp/filter_tables.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace ostrel {
+
+// State of the filter's input dither generator. One seed may be shared by all filters of
+// one engine (the engine owns it and renders its voices one after the other); a filter
+// without a shared seed uses its own.
+struct DitherSeed
+{
+    static constexpr std::uint32_t kInitial = 22222;
+    std::uint32_t value = kInitial;
+};
+
+// Four one-pole low-pass stages with a saturating global feedback loop. The output is a
+// weighted mix of the stage outputs; 16 modes choose the weights (low-pass, band-pass,
+// high-pass, all-pass and notch shapes). Modes 0..7 run all four stages; modes 8..15
+// bypass the first stage and double the feedback. The stage coefficient and the feedback
+// gain ramp linearly across each block from the previous block's setting to the new one.
+//
+// Construction may allocate and lock (the shared tables); everything else is real-time
+// safe and belongs to the audio thread.
+class MultimodeFilter
+{
+public:
+    static constexpr int kModeCount = 16;
+    static constexpr double kMinCoordinate = 0.1;   // cutoff coordinate = octaves above 20 Hz + 3
+    static constexpr double kMaxCoordinate = 15.9;
+    static constexpr double kMaxResonance = 100.0;  // keeps the feedback gain finite
+
+    // sampleRate: the engine's internal rate in hertz (0 is treated as 1).
+    // sharedDither: the seed to advance, or nullptr for a seed of this filter's own.
+    explicit MultimodeFilter(std::uint32_t sampleRate, DitherSeed* sharedDither = nullptr);
+
+    // Cutoff in octaves above 20 Hz; the coordinate c + 3 is clamped to 0.1..15.9 (NaN gives
+    // 0.1). Takes effect over the next block.
+    void setCutoff(double octaves) noexcept;
+    // Stored as given within -100..100 (larger magnitudes, infinities included, are clamped
+    // there; NaN gives 0), so the feedback gain stays finite.
+    void setResonance(double r) noexcept;
+    // 0..15; any other value selects mode 0.
+    void setMode(std::uint32_t m) noexcept { mode = m < kModeCount ? m : 0u; }
+
+    // Filters n samples from in to out (they may be the same array). n <= 0 does nothing.
+    void processBlock(float* out, const float* in, int n) noexcept;
+
+    // Mode type code (index of the mode's name) and the names by type code.
+    static int typeOfMode(std::uint32_t m) noexcept;
+    static const char* typeName(int type) noexcept;
+
+    double cutoffStart() const noexcept { return cutoffPrev; }
+    double cutoffTargetCoordinate() const noexcept { return cutoffTarget; }
+    double coefficientStart() const noexcept { return gPrev; }
+    double coefficientTarget() const noexcept { return gTarget; }
+    std::uint32_t currentMode() const noexcept { return mode; }
+    double currentResonance() const noexcept { return resonance; }
+    double sampleRateHz() const noexcept { return sampleRate; }
+    const FilterTables& tables() const noexcept { return *tableSet; }
+    std::array<double, 5> stateValues() const noexcept { return {y1, y2, y3, y4, delayed}; }
+
+private:
+    template <bool kThreePole>
+    void run(float* out, const float* in, int n) noexcept;
+
+    std::shared_ptr<const FilterTables> tableSet;
+    DitherSeed ownDither;
+    DitherSeed* sharedDither; // nullptr: ownDither is used (a copy then keeps its own seed)
+
+    double sampleRate;
+    double invSampleRate;
+    double cutoffPrev;
+    double cutoffTarget;
+    double resonance = 0.0;
+    double inputGain = 1.0;
+    double outputGain = 1.0;
+    double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
+    double delayed = 0.0;
+    double gPrev;
+    double gTarget;
+    std::uint32_t mode = 0;
+    float feedbackInputShare = 0.5f;
+    float drive = 0.5f;
+    float feedbackScale = 2.0f;
+};
+
+} // namespace ostrel
