@@ -10,7 +10,8 @@ set(OSTREL_RESOURCES
 function(ostrel_attach_resources target)
   set(_gen ${CMAKE_CURRENT_BINARY_DIR}/resources_${target})
   file(MAKE_DIRECTORY ${_gen})
-  set(_rc "")
+  # A version block keeps the resource script meaningful even before any data resource exists.
+  set(_rc "1 VERSIONINFO\nFILEVERSION ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0\nPRODUCTVERSION ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0\nBEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904B0\"\n    BEGIN\n      VALUE \"ProductName\", \"Ostrel\"\n      VALUE \"FileDescription\", \"Ostrel wavetable synthesizer\"\n      VALUE \"FileVersion\", \"${PROJECT_VERSION}\"\n    END\n  END\n  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x409, 1200\n  END\nEND\n")
   set(_asm "    .section .rodata\n")
   set(_decl "")
   set(_table "")

@@ -27,7 +27,8 @@ enum class Answer { Ok, Cancel };
 // standard error and the default answer (Ok for a warning, Cancel for a question) is taken.
 Answer messageBox(const char* text, const char* caption, BoxKind kind);
 
-// The bank file the editor's save command writes, and how it is named in its question.
+// The bank file the editor's save command writes, and how the question names it.
 const char* bankFilePath();
+const char* bankFileDisplayName();
 
 } // namespace ostrel::platform

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "host/audio_effect.h"
+#include "patch/patch.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+// The synthesizer as the host sees it: 128 programs kept as program chunks, the host
+// parameters of the patch, chunks and banks, names and capabilities.
+class SynthPlugin final : public AudioEffectX, private AutomationSink {
+public:
+    static constexpr VstInt32 kProgramCount = 128;
+    static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
+    static constexpr VstInt32 kUniqueId = 0x58797A76;  // 'Xyzv'
+    static constexpr VstInt32 kVendorVersion = 1000;
+
+    // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
+    SynthPlugin(vst::audioMasterCallback audioMaster, const unsigned char* defaultBank = nullptr,
+                std::size_t defaultBankSize = 0);
+    ~SynthPlugin() override;
+
+    // Programs.
+    void setProgram(VstInt32 program) override;
+    void setProgramName(const char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+
+    // Parameters.
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void setParameterAutomated(VstInt32 index, float value) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterLabel(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+
+    // Chunks.
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+
+    // Names and capabilities.
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override { return kVendorVersion; }
+    bool getOutputProperties(VstInt32 index, vst::VstPinProperties* properties) override;
+    VstInt32 canDo(const char* text) override;
+
+    // Processing.
+    void resume() override;
+    void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+
+    Patch& patch() { return *patch_; }
+    std::string programName(VstInt32 index) const;
+
+    // Bank chunk of all programs (count 0 means all 128) into data, which must hold
+    // bankSize(count) bytes. Returns the size written.
+    VstInt32 writeBank(unsigned char* data, VstInt32 count);
+    VstInt32 bankSize(VstInt32 count);
+    // Installs a bank chunk of the given size: names and program chunks of its complete
+    // entries, then its current program. Returns false when the data is not a bank.
+    bool readBank(const unsigned char* data, VstInt32 size);
+
+private:
+    struct Program {
+        std::vector<unsigned char> chunk; // capacity: twice the size of one program chunk
+        VstInt32 length = 0;              // bytes of it that hold the stored chunk
+        std::array<char, 32> name{}; // at most 24 characters and a terminator
+    };
+
+    void storeCurrentProgram();
+
+    std::unique_ptr<Patch> patch_;
+    std::array<Program, kProgramCount> programs_;
+    VstInt32 programCapacity_ = 0;
+    std::vector<unsigned char> chunkBuffer_;
+};
+
+} // namespace ostrel

@@ -1,0 +1,204 @@
+#include "patch/param.h"
+
+#include <cmath>
+
+namespace ostrel {
+
+namespace {
+
+// round(v * precision) / precision with halves away from zero.
+double roundToPrecision(double v, double precision)
+{
+    return std::round(v * precision) / precision;
+}
+
+} // namespace
+
+xParam::xParam(std::string name, std::string label) : name_(std::move(name)), label_(std::move(label)) {}
+
+void xParam::notifyViews(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c)
+{
+    a.notify();
+    b.notify();
+    c.notify();
+}
+
+// ---- xFloatParam ---------------------------------------------------------------------------
+
+xFloatParam::xFloatParam(std::string name, std::string label, float min, float max, int decimals)
+    : xParam(std::move(name), std::move(label)), min_(min), max_(max),
+      precision_(static_cast<float>(std::pow(10.0, decimals)))
+{
+}
+
+bool xFloatParam::deriveValueLocked()
+{
+    if (valid_.value)
+        return true;
+    if (valid_.normalized && mapping_) {
+        valueCache_ = static_cast<float>(mapping_->toValue(normalizedCache_));
+    } else if (valid_.text && formatter_) {
+        valueCache_ = formatter_->parse(textCache_);
+    } else {
+        return false;
+    }
+    valid_.value = true;
+    return true;
+}
+
+float xFloatParam::getNormalized()
+{
+    std::lock_guard lock(lock_);
+    if (valid_.normalized)
+        return normalizedCache_;
+    if (!deriveValueLocked() || !mapping_)
+        return -1.0f;
+    normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+    valid_.normalized = true;
+    return normalizedCache_;
+}
+
+void xFloatParam::setNormalized(float x)
+{
+    {
+        std::lock_guard lock(lock_);
+        if (!mapping_)
+            return;
+        const double v = roundToPrecision(mapping_->toValue(x), precision_);
+        valueCache_ = static_cast<float>(v);
+        normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+        valid_ = {true, true, false};
+    }
+    notifyAll();
+}
+
+float xFloatParam::getValue()
+{
+    std::lock_guard lock(lock_);
+    return deriveValueLocked() ? valueCache_ : -1.0f;
+}
+
+void xFloatParam::setValue(float v)
+{
+    {
+        std::lock_guard lock(lock_);
+        valueCache_ = v;
+        valid_ = {false, true, false};
+    }
+    notifyAll();
+}
+
+std::string xFloatParam::getText()
+{
+    std::lock_guard lock(lock_);
+    if (valid_.text)
+        return textCache_;
+    if (!deriveValueLocked() || !formatter_)
+        return vellum::kInvalidText;
+    textCache_ = formatter_->format(valueCache_);
+    valid_.text = true;
+    return textCache_;
+}
+
+void xFloatParam::setText(const std::string& text)
+{
+    {
+        std::lock_guard lock(lock_);
+        textCache_ = text;
+        valid_ = {false, false, true};
+    }
+    notifyAll();
+}
+
+// ---- xIntParam -----------------------------------------------------------------------------
+
+xIntParam::xIntParam(std::string name, std::string label, std::int32_t count)
+    : xParam(std::move(name), std::move(label)), mapping_(std::make_unique<IntMapping>(count))
+{
+}
+
+void xIntParam::setMapping(IntMapping* mapping)
+{
+    if (!mapping)
+        return;
+    std::lock_guard lock(lock_);
+    mapping_.reset(mapping);
+}
+
+bool xIntParam::deriveValueLocked()
+{
+    if (valid_.value)
+        return true;
+    if (valid_.normalized) {
+        valueCache_ = mapping_->toValue(normalizedCache_);
+    } else if (valid_.text) {
+        valueCache_ = textCallback_ ? textCallback_->fromText(textCache_) : vellum::parseInteger(textCache_);
+    } else {
+        return false;
+    }
+    valid_.value = true;
+    return true;
+}
+
+float xIntParam::getNormalized()
+{
+    std::lock_guard lock(lock_);
+    if (valid_.normalized)
+        return normalizedCache_;
+    if (!deriveValueLocked())
+        return -1.0f;
+    normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+    valid_.normalized = true;
+    return normalizedCache_;
+}
+
+void xIntParam::setNormalized(float x)
+{
+    {
+        std::lock_guard lock(lock_);
+        valueCache_ = mapping_->toValue(x);
+        normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+        valid_ = {true, true, false};
+    }
+    notifyAll();
+}
+
+std::int32_t xIntParam::getValue()
+{
+    std::lock_guard lock(lock_);
+    return deriveValueLocked() ? valueCache_ : -1;
+}
+
+void xIntParam::setValue(std::int32_t v)
+{
+    {
+        std::lock_guard lock(lock_);
+        valueCache_ = v;
+        valid_ = {false, true, false};
+    }
+    notifyAll();
+}
+
+std::string xIntParam::getText()
+{
+    std::lock_guard lock(lock_);
+    if (valid_.text)
+        return textCache_;
+    if (!deriveValueLocked())
+        return vellum::kInvalidText;
+    textCache_ = textCallback_ ? textCallback_->toText(valueCache_) : std::to_string(valueCache_);
+    valid_.text = true;
+    return textCache_;
+}
+
+void xIntParam::setText(const std::string& text)
+{
+    {
+        std::lock_guard lock(lock_);
+        textCache_ = text;
+        valid_ = {false, false, true};
+    }
+    notifyAll();
+}
+
+} // namespace ostrel
