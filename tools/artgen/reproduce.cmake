@@ -1,0 +1,12 @@
+# Runs the art generator into OUT and compares its index and blob with the committed ones.
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${TOOL} --font ${FONT} --out ${OUT} RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "art generator failed (${_rc})")
+endif()
+foreach(_f index.xml package.bin)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${_f} ${EXPECTED}/${_f} RESULT_VARIABLE _diff)
+  if(NOT _diff EQUAL 0)
+    message(FATAL_ERROR "${_f} differs from the committed resources/gui/${_f}: regenerate with the ostrel_art target")
+  endif()
+endforeach()
