@@ -1,5 +1,7 @@
 #include "host/module.h"
 
+#include "gui/resource_package.h"
+
 namespace ostrel {
 
 namespace {
@@ -8,12 +10,21 @@ platform::Bytes gDefaultBank;
 
 bool attachModule()
 {
+    // The toolkit's bitmaps and fonts: index "xRes" 111 pointing into blob "xDat" 110.
+    const platform::Bytes index = platform::findResource("xRes", 111);
+    const platform::Bytes blob = platform::findResource("xDat", 110);
+    if (!vellum::createPackage(reinterpret_cast<const char*>(index.data), index.size, blob.data, blob.size)) {
+        platform::messageBox("Resource file \"resources.dat\" couldn't be found.", "Vellum error",
+            platform::BoxKind::Warning);
+        return false;
+    }
     gDefaultBank = platform::findResource("XDAT", 119);
     return true;
 }
 
 void detachModule()
 {
+    vellum::destroyPackage();
     gDefaultBank = {};
 }
 
