@@ -45,6 +45,7 @@ function(ostrel_attach_resources target)
 #include \"host/linked_resources.h\"
 ${_decl}
 namespace ostrel::platform {
+extern const LinkedResource kLinkedResources[];
 const LinkedResource kLinkedResources[] = {
 ${_table}    {nullptr, 0, nullptr, nullptr},
 };

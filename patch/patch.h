@@ -101,8 +101,9 @@ private:
     xIntParam* addInt(const std::string& name, std::int32_t count, IntTextCallback* text, bool registered = true);
     void registerParam(xParam* param);
 
-    ParameterRegistry registry_;
+    // The parameters outlive the registry, whose forwarders listen to them.
     std::vector<std::unique_ptr<xParam>> params_;
+    ParameterRegistry registry_;
     mutable std::mutex nameLock_;
     std::string name_;
 };

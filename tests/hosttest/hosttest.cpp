@@ -1,0 +1,255 @@
+// Host-level test: drives the built plug-in through the VST 2 binary interface only, the way a
+// host does, and checks its answers. Prints one line per failed check and a closing summary
+// "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden]
+#include "host/vst_abi.h"
+#include "loader.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace vst;
+
+namespace {
+
+int gPassed = 0;
+int gFailed = 0;
+
+void check(bool ok, const std::string& what)
+{
+    if (ok) {
+        ++gPassed;
+    } else {
+        ++gFailed;
+        std::printf("FAIL: %s\n", what.c_str());
+    }
+}
+
+template <typename A, typename B>
+void checkEq(const A& actual, const B& expected, const std::string& what)
+{
+    std::ostringstream s;
+    s << what << " (got " << actual << ", expected " << expected << ")";
+    check(actual == expected, s.str());
+}
+
+struct HostState {
+    VstIntPtr version = 2400;
+    std::vector<std::pair<VstInt32, float>> automation;
+    int wantMidi = 0;
+};
+HostState gHost;
+
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
+{
+    switch (opcode) {
+    case audioMasterVersion:
+        return gHost.version;
+    case audioMasterAutomate:
+        gHost.automation.emplace_back(index, opt);
+        return 0;
+    case audioMasterWantMidi:
+        if (value == 1)
+            ++gHost.wantMidi;
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+using EntryProc = AEffect* (*)(audioMasterCallback);
+
+VstIntPtr call(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+               float opt = 0.0f)
+{
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+// Reads a text answer into a buffer larger than any host gives, and checks the plug-in kept
+// within 64 bytes.
+std::string text(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value = 0)
+{
+    char buffer[256];
+    std::memset(buffer, 'Z', sizeof buffer);
+    call(e, opcode, index, value, buffer);
+    check(std::memchr(buffer, 0, 64) != nullptr && buffer[64] == 'Z',
+          "text of opcode " + std::to_string(opcode) + " stays within 64 bytes");
+    buffer[255] = 0;
+    return buffer;
+}
+
+std::string parameterTable(AEffect* e)
+{
+    std::ostringstream out;
+    for (VstInt32 i = 0; i < e->numParams; ++i) {
+        out << i << '|' << text(e, effGetParamName, i) << '|' << text(e, effGetParamLabel, i) << '|'
+            << text(e, effGetParamDisplay, i) << '\n';
+    }
+    return out.str();
+}
+
+void testEntryPoints(PluginLibrary& lib)
+{
+    auto vstMain = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+    auto legacyMain = reinterpret_cast<EntryProc>(lib.symbol("main"));
+    check(vstMain != nullptr, "exports VSTPluginMain");
+    check(legacyMain != nullptr, "exports main");
+    if (!vstMain || !legacyMain)
+        return;
+    gHost.version = 0;
+    check(vstMain(hostCallback) == nullptr, "a host answering version 0 gets no plug-in");
+    gHost.version = 2400;
+    check(vstMain(nullptr) == nullptr, "no host callback, no plug-in");
+    AEffect* viaMain = legacyMain(hostCallback);
+    check(viaMain != nullptr && viaMain->magic == kEffectMagic, "main returns a plug-in record");
+    if (viaMain)
+        call(viaMain, effClose);
+}
+
+void testRecordAndDispatcher(AEffect* e)
+{
+    checkEq(e->magic, kEffectMagic, "magic");
+    checkEq(e->numPrograms, 128, "numPrograms");
+    checkEq(e->numParams, 129, "numParams");
+    checkEq(e->numInputs, 0, "numInputs");
+    checkEq(e->numOutputs, 2, "numOutputs");
+    checkEq(e->flags & 0x130, 0x130, "flags: replacing, chunks, synth");
+    checkEq(e->flags & 6, 0, "flags: no clip, no vu");
+    checkEq(e->uniqueID, 0x58797A76, "unique id");
+    checkEq(e->version, 1, "version");
+    check(e->processReplacing != nullptr && e->process != nullptr, "audio entry points present");
+
+    checkEq(call(e, effGetVu), 0, "effGetVu");
+    checkEq(call(e, effIdentify), 0x4E764566, "effIdentify");
+    checkEq(call(e, effGetVstVersion), 2300, "effGetVstVersion");
+    checkEq(call(e, effGetPlugCategory), 2, "effGetPlugCategory");
+    checkEq(call(e, effGetVendorVersion), 1000, "effGetVendorVersion");
+    checkEq(call(e, effGetNumProgramCategories), 1, "effGetNumProgramCategories");
+    checkEq(call(e, effCanBeAutomated, 3), 1, "effCanBeAutomated");
+    checkEq(call(e, effGetCurrentMidiProgram), -1, "effGetCurrentMidiProgram");
+    checkEq(call(e, effSetTotalSampleToProcess, 0, 4242), 4242, "effSetTotalSampleToProcess");
+    checkEq(call(e, effKeysRequired), 1, "effKeysRequired");
+    checkEq(call(e, 12345), 0, "unknown opcode");
+    checkEq(text(e, effGetEffectName, 0), "Ostrel", "effect name");
+    checkEq(text(e, effGetProductString, 0), "Ostrel", "product string");
+    check(!text(e, effGetVendorString, 0).empty(), "vendor string");
+    char receive[] = "receiveVstEvents";
+    char midi[] = "receiveVstMidiEvent";
+    char other[] = "offline";
+    char empty[] = "";
+    checkEq(call(e, effCanDo, 0, 0, receive), 1, "canDo receiveVstEvents");
+    checkEq(call(e, effCanDo, 0, 0, midi), 1, "canDo receiveVstMidiEvent");
+    checkEq(call(e, effCanDo, 0, 0, other), -1, "canDo offline");
+    checkEq(call(e, effCanDo, 0, 0, empty), -1, "canDo empty");
+    VstPinProperties pin{};
+    checkEq(call(e, effGetOutputProperties, 0, 0, &pin), 1, "output 0 properties");
+    checkEq(std::string(pin.label), "Ostrel 1", "output 0 label");
+    checkEq(pin.flags, 3, "output 0 flags");
+    checkEq(call(e, effGetOutputProperties, 2, 0, &pin), 0, "output 2 does not exist");
+}
+
+void testParameters(AEffect* e, const std::string& dataDir, bool writeGolden)
+{
+    const std::string table = parameterTable(e);
+    const std::string goldenPath = dataDir + "/parameters.golden";
+    if (writeGolden) {
+        std::ofstream(goldenPath, std::ios::binary) << table;
+        std::printf("wrote %s\n", goldenPath.c_str());
+    }
+    std::ifstream in(goldenPath, std::ios::binary);
+    std::stringstream golden;
+    golden << in.rdbuf();
+    check(in.good() || !golden.str().empty(), "golden parameter table readable at " + goldenPath);
+    check(table == golden.str(), "parameter names, labels and displays of all 129 indices match the golden table");
+    if (table != golden.str()) {
+        std::istringstream a(table), b(golden.str());
+        std::string la, lb;
+        while (std::getline(a, la) && std::getline(b, lb)) {
+            if (la != lb)
+                std::printf("  got      %s\n  expected %s\n", la.c_str(), lb.c_str());
+        }
+    }
+
+    gHost.automation.clear();
+    e->setParameter(e, 28, 0.25f);
+    checkEq(gHost.automation.size(), 1u, "one automation report per host change");
+    if (!gHost.automation.empty()) {
+        checkEq(gHost.automation[0].first, 28, "automation index");
+        checkEq(gHost.automation[0].second, 0.25f, "automation value");
+    }
+    checkEq(e->getParameter(e, 28), 0.25f, "getParameter after setParameter");
+    e->setParameter(e, 63, 7.0f);
+    checkEq(e->getParameter(e, 63), 1.0f, "values above 1 are clamped");
+    e->setParameter(e, 63, std::nanf(""));
+    checkEq(e->getParameter(e, 63), 1.0f, "NaN is ignored");
+    checkEq(text(e, effGetParamDisplay, 63), "20", "volume at the top shows 20 dB");
+    gHost.automation.clear();
+    e->setParameter(e, 128, 0.5f);
+    e->setParameter(e, -7, 0.5f);
+    checkEq(gHost.automation.size(), 0u, "indices without parameter report nothing");
+    checkEq(e->getParameter(e, 128), 0.0f, "getParameter(128)");
+    checkEq(e->getParameter(e, -7), 0.0f, "getParameter(-7)");
+}
+
+void testPrograms(AEffect* e)
+{
+    checkEq(call(e, effGetProgram), 0, "program 0 current after construction");
+    char name[64];
+    checkEq(call(e, effGetProgramNameIndexed, 127, 0, name), 1, "indexed name 127");
+    checkEq(std::string(name), "Init 127", "name of program 127");
+    std::strcpy(name, "unchanged");
+    checkEq(call(e, effGetProgramNameIndexed, 128, 0, name), 0, "indexed name 128");
+    checkEq(call(e, effGetProgramNameIndexed, -1, 0, name), 0, "indexed name -1");
+    checkEq(std::string(name), "unchanged", "buffer untouched for out-of-range index");
+
+    e->setParameter(e, 29, 0.75f); // resonance in program 0
+    call(e, effSetProgram, 0, 5);
+    checkEq(call(e, effGetProgram), 5, "program 5 selected");
+    checkEq(text(e, effGetProgramName, 0), "Init 5", "program 5 name");
+    checkEq(e->getParameter(e, 29), 0.0f, "program 5 has its own resonance");
+    char renamed[] = "My program name that is far too long";
+    call(e, effSetProgramName, 0, 0, renamed);
+    call(e, effSetProgram, 0, 0);
+    checkEq(e->getParameter(e, 29), 0.75f, "program 0 kept its edit");
+    checkEq(call(e, effGetProgramNameIndexed, 5, 0, name), 1, "indexed name 5");
+    checkEq(std::string(name), "My program name that is ", "renamed program cut at 24 characters");
+    call(e, effSetProgram, 0, 128);
+    call(e, effSetProgram, 0, -3);
+    checkEq(call(e, effGetProgram), 0, "out-of-range programs are ignored");
+
+    gHost.wantMidi = 0;
+    call(e, effMainsChanged, 0, 1);
+    checkEq(gHost.wantMidi, 1, "resume asks for MIDI");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::printf("usage: %s PLUGIN DATA_DIR [--write-golden]\n", argv[0]);
+        return 2;
+    }
+    const bool writeGolden = argc > 3 && std::strcmp(argv[3], "--write-golden") == 0;
+    PluginLibrary lib(argv[1]);
+    check(lib.loaded(), std::string("plug-in loads: ") + lib.error());
+    if (lib.loaded()) {
+        testEntryPoints(lib);
+        auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+        AEffect* e = entry ? entry(hostCallback) : nullptr;
+        check(e != nullptr, "VSTPluginMain returns a plug-in");
+        if (e) {
+            call(e, effOpen);
+            testRecordAndDispatcher(e);
+            testParameters(e, argv[2], writeGolden);
+            testPrograms(e);
+            call(e, effClose);
+        }
+    }
+    std::printf("hosttest: %d passed, %d failed\n", gPassed, gFailed);
+    return gFailed == 0 ? 0 : 1;
+}
