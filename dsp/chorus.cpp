@@ -1,7 +1,5 @@
 #include "dsp/chorus.h"
 
-#include "dsp/rounding.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -104,15 +102,16 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
         float tap[kTapCount];
         for (int k = 0; k < kTapCount; ++k)
         {
+            // Phases and (clamped) delays are never negative, so truncation is the floor.
             const float p = static_cast<float>(ph[k]);
-            const int i = floorToInt(p);
+            const int i = static_cast<int>(p);
             const float phi = p - static_cast<float>(i);
             const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
 
             // NaN and negative delays fall to 0, long ones to the line's end.
             float d = (1.0f + s) * depthAmount * sweepSamples + base;
             d = std::min(longest, std::max(0.0f, d));
-            const int di = floorToInt(d);
+            const int di = static_cast<int>(d);
             const float t = d - static_cast<float>(di);
             const std::uint32_t pos = w - static_cast<std::uint32_t>(di);
             const float a = x[(pos + 1u) & mask];
