@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // The platform layer: the only place (with the toolkit's window code) that talks to the
 // operating system. One interface, one implementation per platform (platform_win32.cpp,
@@ -27,8 +28,12 @@ enum class Answer { Ok, Cancel };
 // standard error and the default answer (Ok for a warning, Cancel for a question) is taken.
 Answer messageBox(const char* text, const char* caption, BoxKind kind);
 
+// Replaces the message box (tests answer questions with it); null restores the real one.
+using MessageBoxHandler = Answer (*)(const char* text, const char* caption, BoxKind kind);
+void setMessageBoxHandler(MessageBoxHandler handler);
+
 // The bank file the editor's save command writes, and how the question names it.
-const char* bankFilePath();
-const char* bankFileDisplayName();
+std::string bankFilePath();
+std::string bankFileDisplayName();
 
 } // namespace ostrel::platform

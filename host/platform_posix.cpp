@@ -3,12 +3,22 @@
 #include "host/linked_resources.h"
 #include "host/platform.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <strings.h>
 
 namespace ostrel::platform {
+
+namespace {
+std::atomic<MessageBoxHandler> gMessageBoxHandler{nullptr};
+}
+
+void setMessageBoxHandler(MessageBoxHandler handler)
+{
+    gMessageBoxHandler = handler;
+}
 
 // Generated for the plug-in binary; absent (null) in test programs that link without it.
 extern const LinkedResource kLinkedResources[] __attribute__((weak));
@@ -31,23 +41,22 @@ Bytes findResource(const char* type, int id)
 
 Answer messageBox(const char* text, const char* caption, BoxKind kind)
 {
+    if (MessageBoxHandler handler = gMessageBoxHandler.load())
+        return handler(text, caption, kind);
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     return kind == BoxKind::OkCancel ? Answer::Cancel : Answer::Ok;
 }
 
-const char* bankFilePath()
+std::string bankFilePath()
 {
-    static const std::string path = [] {
-        const char* home = std::getenv("HOME");
-        std::string p = (home && *home) ? home : ".";
-        if (p.back() != '/')
-            p += '/';
-        return p + "ostrel.bnk";
-    }();
-    return path.c_str();
+    const char* home = std::getenv("HOME");
+    std::string path = (home && *home) ? home : ".";
+    if (path.back() != '/')
+        path += '/';
+    return path + "ostrel.bnk";
 }
 
-const char* bankFileDisplayName()
+std::string bankFileDisplayName()
 {
     return bankFilePath();
 }

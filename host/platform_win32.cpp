@@ -2,6 +2,8 @@
 // user32.
 #include "host/platform.h"
 
+#include <atomic>
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -9,6 +11,12 @@ namespace ostrel::platform {
 
 namespace {
 HMODULE gModule = nullptr;
+std::atomic<MessageBoxHandler> gMessageBoxHandler{nullptr};
+}
+
+void setMessageBoxHandler(MessageBoxHandler handler)
+{
+    gMessageBoxHandler = handler;
 }
 
 void setModuleHandle(void* handle)
@@ -33,18 +41,20 @@ Bytes findResource(const char* type, int id)
 
 Answer messageBox(const char* text, const char* caption, BoxKind kind)
 {
+    if (MessageBoxHandler handler = gMessageBoxHandler.load())
+        return handler(text, caption, kind);
     const UINT style = kind == BoxKind::OkCancel ? (MB_OKCANCEL | MB_ICONQUESTION)
                                                  : (MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
     const int answer = MessageBoxA(nullptr, text, caption, style);
     return answer == IDOK ? Answer::Ok : Answer::Cancel;
 }
 
-const char* bankFilePath()
+std::string bankFilePath()
 {
     return "c:/ostrel.bnk";
 }
 
-const char* bankFileDisplayName()
+std::string bankFileDisplayName()
 {
     return "C:\\ostrel.bnk";
 }

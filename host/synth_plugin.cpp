@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include "host/platform.h"
 
 namespace ostrel {
 
@@ -60,6 +63,10 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaul
     programsAreChunks(true);
 
     patch_ = std::make_unique<Patch>(static_cast<AutomationSink*>(this));
+    debugParam_ = std::make_unique<xIntParam>("Debug", "", 2);
+    debugParam_->value().set(0);
+    saveCommand_ = new SaveCommand(*this);
+    debugParam_->value().addListener(saveCommand_);
     patch_->initPatch();
 
     // Every program starts as a copy of the Init patch, named after its number.
@@ -82,6 +89,8 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaul
 
 SynthPlugin::~SynthPlugin()
 {
+    debugParam_->value().removeListener(saveCommand_);
+    saveCommand_->release();
     setEditor(nullptr);
 }
 
@@ -280,6 +289,32 @@ bool SynthPlugin::readBank(const unsigned char* data, VstInt32 size)
     }
     curProgram = -1;
     setProgram(current >= 0 && current < kProgramCount ? current : 0);
+    return true;
+}
+
+bool SynthPlugin::saveBankCommand()
+{
+    const std::string question = "Save bank to " + platform::bankFileDisplayName() + "?";
+    if (platform::messageBox(question.c_str(), "Save bank", platform::BoxKind::OkCancel) != platform::Answer::Ok)
+        return false;
+    // The bank is complete in memory before the file is touched, so a failure leaves any
+    // earlier file as it was.
+    std::vector<unsigned char> bank(static_cast<std::size_t>(bankSize(0)));
+    const VstInt32 size = writeBank(bank.data(), 0);
+    const std::string path = platform::bankFilePath();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        const std::string message = "Couldn't open " + path + " for writing; the bank was not saved.";
+        platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
+        return false;
+    }
+    const bool written = std::fwrite(bank.data(), 1, static_cast<std::size_t>(size), file) == static_cast<std::size_t>(size);
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        const std::string message = "Writing " + path + " failed; the bank file is incomplete.";
+        platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
+        return false;
+    }
     return true;
 }
 

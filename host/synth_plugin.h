@@ -56,6 +56,11 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
 
     Patch& patch() { return *patch_; }
+    // "Debug": not a host parameter; every change of it runs the bank-save command.
+    xIntParam& debugParam() { return *debugParam_; }
+    // Asks whether to save all 128 programs to the bank file and writes it when the answer is
+    // yes. Returns whether a file was written.
+    bool saveBankCommand();
     std::string programName(VstInt32 index) const;
 
     // Bank chunk of all programs (count 0 means all 128) into data, which must hold
@@ -75,7 +80,19 @@ private:
 
     void storeCurrentProgram();
 
+    // Runs the bank-save command whenever the "Debug" parameter changes.
+    class SaveCommand final : public vellum::xListener {
+    public:
+        explicit SaveCommand(SynthPlugin& plugin) : plugin_(plugin) {}
+        void valueChanged() override { plugin_.saveBankCommand(); }
+
+    private:
+        SynthPlugin& plugin_;
+    };
+
     std::unique_ptr<Patch> patch_;
+    std::unique_ptr<xIntParam> debugParam_;
+    SaveCommand* saveCommand_ = nullptr;
     std::array<Program, kProgramCount> programs_;
     VstInt32 programCapacity_ = 0;
     std::vector<unsigned char> chunkBuffer_;

@@ -1,9 +1,14 @@
+#include "host/platform.h"
 #include "host/synth_plugin.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <unistd.h>
 #include <limits>
 #include <vector>
 
@@ -314,4 +319,83 @@ TEST_F(PluginTest, OversizedEntryChunksAreCopiedOnlyUpToTheBuffer)
     // The bank written back stays within what was allocated for it.
     void* again = nullptr;
     EXPECT_GT(call(effGetChunk, 0, 0, &again), 0);
+}
+
+namespace {
+
+struct Dialogs {
+    static inline platform::Answer answer = platform::Answer::Cancel;
+    static inline std::vector<std::pair<std::string, std::string>> shown;
+    static platform::Answer handler(const char* text, const char* caption, platform::BoxKind kind)
+    {
+        shown.emplace_back(text, caption);
+        return kind == platform::BoxKind::OkCancel ? answer : platform::Answer::Ok;
+    }
+};
+
+class BankSaveTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        Dialogs::shown.clear();
+        platform::setMessageBoxHandler(Dialogs::handler);
+        dir = std::filesystem::temp_directory_path() / ("ostrel-bank-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+        ::setenv("HOME", dir.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::setenv("HOME", oldHome.c_str(), 1);
+        platform::setMessageBoxHandler(nullptr);
+        std::filesystem::remove_all(dir);
+        PluginTest::TearDown();
+    }
+    std::filesystem::path dir;
+    std::string oldHome;
+};
+
+} // namespace
+
+TEST_F(BankSaveTest, CancelWritesNothing)
+{
+    Dialogs::answer = platform::Answer::Cancel;
+    plugin->debugParam().value().set(1);
+    ASSERT_EQ(Dialogs::shown.size(), 1u);
+    EXPECT_EQ(Dialogs::shown[0].first, "Save bank to " + (dir / "ostrel.bnk").string() + "?");
+    EXPECT_EQ(Dialogs::shown[0].second, "Save bank");
+    EXPECT_FALSE(std::filesystem::exists(dir / "ostrel.bnk"));
+}
+
+TEST_F(BankSaveTest, OkWritesTheWholeBankThatLoadsBack)
+{
+    Dialogs::answer = platform::Answer::Ok;
+    effect->setParameter(effect, 30, 0.6f);
+    char name[] = "Saved one";
+    call(effSetProgramName, 0, 0, name);
+    plugin->debugParam().value().set(1); // the toggle from the editor's button
+    const auto path = dir / "ostrel.bnk";
+    ASSERT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(std::filesystem::file_size(path), 116244u);
+
+    std::vector<unsigned char> bytes(116244);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+    effect->setParameter(effect, 30, 0.0f);
+    call(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 30), 0.6f);
+    EXPECT_EQ(plugin->programName(0), "Saved one");
+}
+
+TEST_F(BankSaveTest, UnopenableFileIsReportedAndNothingIsWritten)
+{
+    Dialogs::answer = platform::Answer::Ok;
+    ::setenv("HOME", (dir / "missing" / "deeper").c_str(), 1);
+    EXPECT_FALSE(plugin->saveBankCommand());
+    ASSERT_EQ(Dialogs::shown.size(), 2u);
+    EXPECT_NE(Dialogs::shown[1].first.find("Couldn't open"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
