@@ -1,0 +1,149 @@
+#include "dsp/oscillator.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstring>
+
+namespace ostrel {
+
+namespace {
+
+// Shared by every noise oscillator of the process (Part 4.2), never reset.
+std::atomic<std::uint32_t> gNoiseSeed{22222u};
+
+constexpr double kTwoPow32 = 4294967296.0;
+constexpr double kInvTwoPow28 = 1.0 / 268435456.0; // 16384 * 16384 stands for 1.0
+constexpr double kInvTwoPow15 = 3.0517578125e-05;
+
+// Table-reading loop of one block. The increment, shifts, table and gain are block constants.
+// Per sample: integer index and 14-bit fraction from the phase, one interpolation multiply in
+// 32-bit integers, one double multiply-add into the float buffer (the exact arithmetic of
+// Part 4.2: value * multiplier + out[j] in double, rounded once to float).
+//
+// a and b are adjacent words, fetched with one unaligned 32-bit load. GCC vectorises the
+// index/fraction and the interpolation/accumulation parts; the two gathers stay scalar on the
+// SSE2 baseline.
+inline void renderTable(float* out, int n, const std::int16_t* cycle, std::uint32_t phase, std::uint32_t increment,
+                        unsigned indexShift, unsigned fractionShift, double multiplier) noexcept
+{
+    const std::uint32_t fractionMask = (1u << indexShift) - 1u;
+    constexpr int kChunk = 16;
+    std::int32_t values[kChunk];
+    int done = 0;
+    while (done < n) {
+        const int count = std::min(kChunk, n - done);
+        for (int j = 0; j < count; ++j) {
+            const std::uint32_t p = phase + static_cast<std::uint32_t>(j) * increment;
+            const std::uint32_t index = p >> indexShift;
+            const auto fraction = static_cast<std::int32_t>((p & fractionMask) >> fractionShift);
+            std::uint32_t pair;
+            std::memcpy(&pair, cycle + index, sizeof pair);
+            // Little-endian: the low word is sample[index], the high word sample[index + 1].
+            const auto a = static_cast<std::int32_t>(static_cast<std::int16_t>(pair & 0xFFFFu));
+            const auto b = static_cast<std::int32_t>(static_cast<std::int16_t>(pair >> 16));
+            values[j] = a * 16384 + fraction * (b - a);
+        }
+        float* o = out + done;
+        for (int j = 0; j < count; ++j)
+            o[j] = static_cast<float>(static_cast<double>(o[j]) + static_cast<double>(values[j]) * multiplier);
+        phase += static_cast<std::uint32_t>(count) * increment;
+        done += count;
+    }
+}
+
+} // namespace
+
+Oscillator::Oscillator(std::uint32_t sampleRate, const WaveBank& waves) noexcept
+    : bank(&waves)
+    , rate(sampleRate)
+    , invSampleRate(1.0 / static_cast<double>(sampleRate))
+{
+}
+
+int Oscillator::levelForRatio(double x) noexcept
+{
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const auto biased = static_cast<int>((bits >> 52) & 0x7FFu);
+    if (biased == 0x7FF)
+        return kWaveLevels - 1; // infinity or NaN: the float is too
+    if (biased == 0)
+        return 0; // zero or a double subnormal: far below level 1
+    int exponent = biased - 1023;
+    // Rounding toward minus infinity to 24 significant bits lowers a positive value (its
+    // exponent stays) and raises the magnitude of a negative one, which reaches the next power
+    // of two when the kept 23 fraction bits are all ones and any dropped bit is set.
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    const bool negative = (bits >> 63) != 0;
+    if (negative && (fraction & ((std::uint64_t{1} << 29) - 1)) != 0 && (fraction >> 29) == 0x7FFFFFu)
+        ++exponent;
+    return std::clamp(exponent + 10, 0, kWaveLevels - 1);
+}
+
+void Oscillator::setFrequency(double f) noexcept
+{
+    const double x = f > frequencyHz ? f * invSampleRate : f * invSampleRate * 1.2;
+    currentLevel = levelForRatio(x);
+    frequencyHz = f;
+}
+
+std::uint32_t Oscillator::phaseIncrement() const noexcept
+{
+    const double steps = frequencyHz * kTwoPow32 * invSampleRate;
+    // Truncation toward zero, then the low 32 bits; out-of-range values (never a real
+    // frequency) are clamped first so the conversion is defined.
+    if (!(steps > -9.2e18 && steps < 9.2e18))
+        return 0;
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(steps));
+}
+
+void Oscillator::render(float* out, int n) noexcept
+{
+    if (n <= 0)
+        return;
+    renderedLevel = currentLevel;
+    const std::uint32_t increment = phaseIncrement();
+    const std::uint32_t start = phaseAcc;
+    phaseAcc = start + static_cast<std::uint32_t>(n) * increment;
+
+    if (wave == static_cast<std::uint32_t>(kNoiseWave)) {
+        const double multiplier = amplitude * kInvTwoPow15;
+        std::uint32_t seed = gNoiseSeed.load(std::memory_order_relaxed);
+        if (amplitude == 0.0) {
+            // Nothing is added, but the shared sequence moves on as if it had been.
+            for (int j = 0; j < n; ++j)
+                seed = seed * 196314165u + 907633515u;
+            gNoiseSeed.store(seed, std::memory_order_relaxed);
+            return;
+        }
+        for (int j = 0; j < n; ++j) {
+            seed = seed * 196314165u + 907633515u;
+            const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
+            out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
+        }
+        gNoiseSeed.store(seed, std::memory_order_relaxed);
+        return;
+    }
+
+    // Adding exactly zero changes nothing: a silent gain, the null wave, an index outside the
+    // bank and level 9 (all-zero tables) only move the phase on.
+    if (amplitude == 0.0 || wave >= static_cast<std::uint32_t>(kNullWave) || renderedLevel == kWaveLevels - 1)
+        return;
+
+    const int shift = levelShift[static_cast<std::size_t>(renderedLevel)];
+    const std::int16_t* cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
+    renderTable(out, n, cycle, start, increment, static_cast<unsigned>(22 + shift), static_cast<unsigned>(8 + shift),
+                amplitude * kInvTwoPow28);
+}
+
+std::uint32_t Oscillator::noiseSeed() noexcept
+{
+    return gNoiseSeed.load(std::memory_order_relaxed);
+}
+
+void Oscillator::setNoiseSeed(std::uint32_t seed) noexcept
+{
+    gNoiseSeed.store(seed, std::memory_order_relaxed);
+}
+
+} // namespace ostrel

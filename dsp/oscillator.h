@@ -1,0 +1,75 @@
+#pragma once
+
+// The wavetable oscillator (Part 4.2): plays one wave of a WaveBank (Part 4.1) at a frequency
+// in hertz with a linear gain, reading the band-limited level its pitch calls for, and adds its
+// output into a block buffer. Wave 95 makes it a white-noise source.
+//
+// Threads: a voice's oscillators run on the audio thread of their instance only. The bank is
+// read without locks (it is built once, before any instance exists). The noise generator's seed
+// is shared by every noise oscillator of the process (an atomic, so concurrent instances are
+// not a data race; they only interleave one sequence).
+
+#include <cstdint>
+
+#include "dsp/wave_bank.h"
+
+namespace ostrel {
+
+class Oscillator {
+public:
+    // sampleRate: the engine's internal rate in hertz (twice the host's). Reads the global bank
+    // unless another one is given (tests); the bank must outlive the oscillator.
+    explicit Oscillator(std::uint32_t sampleRate, const WaveBank& bank = waveBank()) noexcept;
+
+    // Stores f (hertz) and chooses the table level: floor(log2(f / sampleRate)) + 10 clamped
+    // to 0..9, with f judged 1.2 times higher unless it rose since the last call (hysteresis).
+    void setFrequency(double frequencyHz) noexcept;
+
+    // Wave index 0..95; any other value plays as the null wave (silence, phase still running).
+    void setWave(std::uint32_t index) noexcept { wave = index; }
+
+    // Linear gain; 0 adds nothing at all.
+    void setAmplitude(double gain) noexcept { amplitude = gain; }
+
+    // Adds n samples into out[0..n-1] (never clears it); n <= 0 does nothing. No allocation,
+    // no locks.
+    void render(float* out, int n) noexcept;
+
+    // Phase accumulator, 2^32 = one cycle. A voice may copy one oscillator's phase into another
+    // at a note start (Part 3.1).
+    std::uint32_t phase() const noexcept { return phaseAcc; }
+    void setPhase(std::uint32_t value) noexcept { phaseAcc = value; }
+
+    int level() const noexcept { return currentLevel; }
+    int levelInUse() const noexcept { return renderedLevel; }
+    double frequency() const noexcept { return frequencyHz; }
+    std::uint32_t waveIndex() const noexcept { return wave; }
+    double gain() const noexcept { return amplitude; }
+    std::uint32_t sampleRate() const noexcept { return rate; }
+
+    // Phase increment per sample for the current frequency: the low 32 bits of
+    // frequency * 2^32 / sampleRate truncated toward zero.
+    std::uint32_t phaseIncrement() const noexcept;
+
+    // Level for a frequency-to-rate ratio x: the exponent of x held in single precision as if
+    // converted with rounding toward minus infinity, floor(log2 |x|) + 10, clamped to 0..9.
+    // Computed from the double's bits, so the processor's rounding mode does not matter.
+    static int levelForRatio(double x) noexcept;
+
+    // The process-wide noise seed (initially 22222), for tests.
+    static std::uint32_t noiseSeed() noexcept;
+    static void setNoiseSeed(std::uint32_t seed) noexcept;
+
+private:
+    const WaveBank* bank;
+    std::uint32_t rate;
+    double invSampleRate;
+    std::uint32_t wave = 0;
+    std::uint32_t phaseAcc = 0;
+    int currentLevel = 0;
+    int renderedLevel = 0;
+    double frequencyHz = 1.0;
+    double amplitude = 0.0;
+};
+
+} // namespace ostrel
