@@ -33,8 +33,8 @@ void EnvelopeSegments::setTime(int k, double seconds) noexcept
     if (k < 0 || k > 3)
         return;
     const double shortest = std::max(kMinTimeSeconds, kMinTimeSamples * invRate);
-    // Written so that NaN falls to the shortest time.
-    const double t = std::min(kMaxTimeSeconds, std::max(shortest, seconds));
+    // NaN and infinities are no time at all: they take the shortest one.
+    const double t = std::isfinite(seconds) ? std::min(kMaxTimeSeconds, std::max(shortest, seconds)) : shortest;
     times[static_cast<std::size_t>(k)] = t;
     steps[static_cast<std::size_t>(k)] = 1.0 / (t * static_cast<double>(rate));
 }
@@ -157,6 +157,8 @@ void Envelope::releaseStage() noexcept
 
 void Envelope::advance(int n) noexcept
 {
+    if (n <= 0)
+        return;
     switch (stageIndex)
     {
     case kStageOff:
@@ -225,6 +227,8 @@ void MixEnvelope::releaseStage() noexcept
 
 void MixEnvelope::advance(int n) noexcept
 {
+    if (n <= 0)
+        return;
     switch (stageIndex)
     {
     case kStageOff:

@@ -33,14 +33,15 @@ public:
     static constexpr int kNoLoop = 3;
     static constexpr std::int32_t kEndlessRepeats = 1 << 30;
     // Shortest time a segment may have: 1 ms, and never less than one 64-sample sub-block,
-    // so one advance never passes a whole segment. Also replaces zero, negative and NaN times.
+    // so one advance never passes a whole segment. Also replaces zero, negative, NaN and
+    // infinite times (possible from chunk data).
     static constexpr double kMinTimeSeconds = 0.001;
     static constexpr double kMinTimeSamples = 64.0;
-    // Longest time; infinite times are clamped to it.
+    // Longest finite time kept; longer ones are clamped to it.
     static constexpr double kMaxTimeSeconds = 1.0e6;
 
     // time[k] in seconds for k = 0..3 (3 is the release); other k are ignored. Times outside
-    // the range above, NaN included, are clamped into it.
+    // the range above are replaced as described there.
     void setTime(int k, double seconds) noexcept;
     // Loop start 0..2 (anything else: no loop), direction, passes allowed (0 = endless).
     void setLoop(int loopStart, bool pingPong, int repeats) noexcept;
@@ -94,7 +95,7 @@ public:
     void reset() noexcept;         // at a note-on that changes the note: back to 0, off
     void trigger() noexcept;       // at every note-on, after reset if that ran
     void releaseStage() noexcept;  // at note-off, from any stage
-    void advance(int n) noexcept;  // once per sub-block
+    void advance(int n) noexcept;  // once per sub-block; n <= 0 does nothing
 
     double output() const noexcept { return out; }
     double level(int k) const noexcept { return levels[static_cast<std::size_t>(k < 0 || k > 4 ? 0 : k)]; }
@@ -122,7 +123,7 @@ public:
     void reset() noexcept;         // back to the centre of the plane, off
     void trigger() noexcept;       // crossfades from the current position
     void releaseStage() noexcept;
-    void advance(int n) noexcept;
+    void advance(int n) noexcept;  // n <= 0 does nothing
 
     double outputX() const noexcept { return outX; }
     double outputY() const noexcept { return outY; }

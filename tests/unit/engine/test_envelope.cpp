@@ -225,6 +225,30 @@ TEST(EnvelopeTiming, BadTimesGiveFiniteSteps)
     Envelope e(kRate);
     e.setLevel(1, std::nan(""));
     EXPECT_EQ(e.level(1), 0.0);
+    // Non-finite times take the shortest time, huge finite ones the longest.
+    e.setTime(0, std::numeric_limits<double>::infinity());
+    e.setTime(1, 1e300);
+    e.setTime(2, 0.0);
+    EXPECT_EQ(e.time(0), e.time(2));
+    EXPECT_DOUBLE_EQ(e.time(1), EnvelopeSegments::kMaxTimeSeconds);
+}
+
+TEST(EnvelopeTiming, NonPositiveAdvanceChangesNothing)
+{
+    Envelope e(kRate);
+    configure(e, 0, 0);
+    e.reset();
+    e.trigger();
+    e.advance(kBlock * 3);
+    const double out = e.output();
+    const double pos = e.position();
+    e.advance(0);
+    e.advance(-64);
+    EXPECT_EQ(e.output(), out);
+    EXPECT_EQ(e.position(), pos);
+    e.releaseStage();
+    e.advance(-1000);
+    EXPECT_EQ(e.output(), out);
 }
 
 TEST(EnvelopeTrigger, RetriggerWithLevel0AtZeroGlides)
