@@ -53,16 +53,6 @@ TEST(DelayLineTest, SizeIsAPowerOfTwoOfAtLeast2048)
     EXPECT_EQ(line.read(2048), 2.0f);
 }
 
-TEST(ChorusSetup, SineTableHasTwoCycles)
-{
-    const auto& t = Chorus::sineTable();
-    EXPECT_EQ(t[0], 0.0f);
-    EXPECT_NEAR(t[256], 1.0f, 1e-6);
-    EXPECT_NEAR(t[768], -1.0f, 1e-6);
-    EXPECT_NEAR(t[1024 + 256], 1.0f, 1e-6);
-    EXPECT_NEAR(t[2047], std::sin(2.0 * 3.141593 * 2047 / 1024.0), 1e-7);
-}
-
 TEST(ChorusSetup, RateFactorsDrawnInTapOrder)
 {
     Random random;

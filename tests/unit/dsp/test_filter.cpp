@@ -68,16 +68,6 @@ TEST(FilterTables, ValuesAtTheHostRateOf44100)
     }
 }
 
-TEST(FilterTables, SaturationIsTanhAroundTheCentre)
-{
-    MultimodeFilter f(kRate);
-    const auto& sat = *f.tables().saturation;
-    EXPECT_EQ(sat[1024], 0.0f);
-    EXPECT_NEAR(sat[1024 + 128], std::tanh(1.0), 1e-7);
-    EXPECT_NEAR(sat[0], -std::tanh(8.0), 1e-7);
-    EXPECT_NEAR(sat[2049], std::tanh(1025.0 / 128.0), 1e-7);
-}
-
 TEST(FilterTables, InterpolationFloorsNegativeCoordinates)
 {
     // A table holding its own index makes the look-up return the coordinate itself.

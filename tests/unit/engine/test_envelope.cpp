@@ -379,22 +379,6 @@ TEST(MixEnvelopeTest, SegmentZeroStartsAtPoint0AndReleaseIsAStraightLine)
     EXPECT_DOUBLE_EQ(m.outputY(), -1.0);
 }
 
-TEST(MixEnvelopeTest, ResetReturnsToTheCentre)
-{
-    MixEnvelope m(kRate);
-    configureMix(m, 1.0, 1.0);
-    m.reset();
-    m.trigger();
-    for (int b = 0; b < 20; ++b)
-        m.advance(kBlock);
-    m.reset();
-    EXPECT_EQ(m.outputX(), 0.0);
-    EXPECT_EQ(m.outputY(), 0.0);
-    m.trigger();
-    m.advance(kBlock);
-    EXPECT_NEAR(m.outputX(), 0.1, 1e-6);
-}
-
 TEST(MixEnvelopeTest, EndlessLoopKeepsTheCrossfadeCountBounded)
 {
     MixEnvelope m(kRate);

@@ -91,17 +91,6 @@ TEST(LfoPhase, StepsPerSubBlock)
     EXPECT_NEAR(fast.phase(), 0.0725624, 1e-7);
 }
 
-TEST(LfoPhase, ChangingRateOrWaveKeepsThePhase)
-{
-    Lfo lfo(88200);
-    lfo.setRate(3.0);
-    lfo.advance(640);
-    const double p = lfo.phase();
-    lfo.setRate(7.0);
-    lfo.setWave(Lfo::kSawDown);
-    EXPECT_EQ(lfo.phase(), p);
-}
-
 TEST(LfoPhase, BadRatesKeepThePhaseInRange)
 {
     Lfo lfo(88200);
