@@ -53,7 +53,7 @@ Canvas knobFrame(int size, double value)
     const bool large = size >= 26;
     const double trackWidth = large ? 2.2 : 1.7;
     const double trackRadius = centre - 0.6 - trackWidth / 2;
-    const double capRadius = large ? 7.9 : 5.1;
+    const double capRadius = large ? 7.9 : 5.4;
     const double angle = -135.0 + 270.0 * value;
 
     c.fill(arc(centre, centre, trackRadius, trackWidth, -135.0, 135.0), kTrack);
@@ -63,8 +63,8 @@ Canvas knobFrame(int size, double value)
     c.fill(disc(centre, centre, capRadius), kOutline);
     c.fill(disc(centre, centre, capRadius - 0.9), verticalGradient(kCapTop, centre - capRadius, kCapBottom, centre + capRadius));
     const double a = angle * 3.14159265358979323846 / 180.0;
-    const double inner = large ? 2.2 : 1.4;
-    const double outer = capRadius - (large ? 1.6 : 1.3);
+    const double inner = large ? 1.5 : 0.8;
+    const double outer = capRadius - (large ? 1.3 : 1.0);
     c.fill(capsule(centre + inner * std::sin(a), centre - inner * std::cos(a), centre + outer * std::sin(a),
                centre - outer * std::cos(a), large ? 2.0 : 1.6),
         kPointer);
@@ -211,6 +211,30 @@ void drawArrow(Canvas& c, double x0, double x1, bool both)
         c.fill(triangle(x0 + 3.4, y - 2.6, x0 - 0.2, y, x0 + 3.4, y + 2.6), kText);
 }
 
+// The endless-loop sign: a figure of eight lying on its side, as a chain of short strokes.
+Shape lemniscate(double cx, double cy, double halfWidth, double width)
+{
+    std::vector<Shape> strokes;
+    const int steps = 48;
+    double px = cx + halfWidth;
+    double py = cy;
+    for (int i = 1; i <= steps; ++i) {
+        const double t = 2 * 3.14159265358979323846 * i / steps;
+        const double d = 1 + std::sin(t) * std::sin(t);
+        const double x = cx + halfWidth * std::cos(t) / d;
+        const double y = cy + halfWidth * 1.25 * std::sin(t) * std::cos(t) / d;
+        strokes.push_back(capsule(px, py, x, y, width));
+        px = x;
+        py = y;
+    }
+    return [strokes](double x, double y) {
+        for (const Shape& s : strokes)
+            if (s(x, y))
+                return true;
+        return false;
+    };
+}
+
 // Loop modes: off, then "from -> 3" (loop forward) and "from <-> 3" (back and forth).
 Artwork loopText(const FontStrip& font)
 {
@@ -223,8 +247,8 @@ Artwork loopText(const FontStrip& font)
             const int from = (f - 1) % 3;
             const bool both = f >= 4;
             font.drawText(c, std::to_string(from), 4, 0, kText);
-            drawArrow(c, 11.5, 23.5, both);
-            font.drawText(c, "3", 25, 0, kText);
+            drawArrow(c, 12.5, 22.0, both);
+            font.drawText(c, "3", 24, 0, kText);
         }
         picture.draw(c, 0, f * 13);
     }
@@ -238,7 +262,7 @@ Artwork repeatText(const FontStrip& font)
     for (int f = 0; f < 8; ++f) {
         Canvas c = menuField(23);
         if (f == 0) {
-            c.fill(unite(ring(6.3, 6.5, 2.2, 1.25), ring(10.7, 6.5, 2.2, 1.25)), kText);
+            c.fill(lemniscate(8.5, 6.5, 4.6, 1.15), kText);
         } else {
             font.drawText(c, std::to_string(f), 5, 0, kText);
         }

@@ -104,6 +104,33 @@ void matrixInPlace(const std::string& dir, const std::vector<Artwork>& art)
     writePng(dir + "/modmatrix_in_place_x2.png", c, 2);
 }
 
+// The small pictures side by side, enlarged, to judge single pixels.
+void smallParts(const std::string& dir, const std::vector<Artwork>& art)
+{
+    const char* names[] = {"circle0", "circle1", "circle2", "circle3", "circle4", "modmatrixbutton", "button", "debug",
+        "looptext", "repeattext"};
+    const int gap = 3;
+    Canvas c(4 * (41 + gap) + gap + 40, 150);
+    c.clear(editorBackground());
+    int x = gap, y = gap, rowHeight = 0;
+    for (const char* name : names) {
+        const Artwork& a = find(art, name);
+        const int frameH = a.frameHeight > 0 ? a.frameHeight : a.picture.height();
+        const int frames = a.picture.height() / frameH;
+        for (int f = 0; f < frames; ++f) {
+            if (x + a.picture.width() > c.width()) {
+                x = gap;
+                y += rowHeight + gap;
+                rowHeight = 0;
+            }
+            c.draw(crop(a.picture, 0, f * frameH, a.picture.width(), frameH), x, y);
+            x += a.picture.width() + gap;
+            rowHeight = std::max(rowHeight, frameH);
+        }
+    }
+    writePng(dir + "/small_parts_x5.png", c, 5);
+}
+
 } // namespace
 
 void writePreviews(const std::string& dir, const FontStrip& font, const std::vector<Artwork>& art)
@@ -117,6 +144,7 @@ void writePreviews(const std::string& dir, const FontStrip& font, const std::vec
     }
     fontSpecimen(dir, font);
     matrixInPlace(dir, art);
+    smallParts(dir, art);
 }
 
 } // namespace artgen
