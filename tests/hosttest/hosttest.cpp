@@ -226,10 +226,44 @@ void testPrograms(AEffect* e)
     checkEq(gHost.wantMidi, 1, "resume asks for MIDI");
 }
 
+// Prints what the plug-in says about itself through the interface.
+int describe(const char* path)
+{
+    PluginLibrary lib(path);
+    auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+    AEffect* e = entry ? entry(hostCallback) : nullptr;
+    if (!e) {
+        std::printf("could not load %s %s\n", path, lib.error());
+        return 1;
+    }
+    char name[256] = {}, vendor[256] = {}, product[256] = {};
+    call(e, effGetEffectName, 0, 0, name);
+    call(e, effGetVendorString, 0, 0, vendor);
+    call(e, effGetProductString, 0, 0, product);
+    const auto id = static_cast<unsigned>(e->uniqueID);
+    std::printf("%s by %s (product %s), vendor version %d, interface version %d\n", name, vendor, product,
+                static_cast<int>(call(e, effGetVendorVersion)), static_cast<int>(call(e, effGetVstVersion)));
+    std::printf("unique id '%c%c%c%c', %s, %d inputs, %d outputs, %d parameters, %d programs\n",
+                static_cast<char>(id >> 24), static_cast<char>(id >> 16), static_cast<char>(id >> 8),
+                static_cast<char>(id), (e->flags & 0x100) ? "instrument" : "effect", e->numInputs, e->numOutputs,
+                e->numParams, e->numPrograms);
+    std::printf("programs:");
+    for (VstInt32 i = 0; i < 16; ++i) {
+        char program[64] = {};
+        call(e, effGetProgramNameIndexed, i, 0, program);
+        std::printf("%s %s", i ? "," : "", program);
+    }
+    std::printf(", ...\n");
+    call(e, effClose);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--info") == 0)
+        return describe(argv[2]);
     if (argc < 3) {
         std::printf("usage: %s PLUGIN DATA_DIR [--write-golden]\n", argv[0]);
         return 2;

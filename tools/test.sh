@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Builds and runs every test: unit tests natively, under AddressSanitizer with
+# UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
+# host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
+# checks of the DLL's exports and imports; the resource generators' reproduction tests and
+# the fuzzing corpus. Ends with one summary line.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc 2>/dev/null || echo 2)
+start=$(date +%s)
+passed=0
+failed=0
+failures=()
+
+step() { # step NAME COMMAND...
+  local name=$1
+  shift
+  local t0
+  t0=$(date +%s)
+  echo "== $name"
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "-- ok: $name ($(($(date +%s) - t0)) s)"
+  else
+    failed=$((failed + 1))
+    failures+=("$name")
+    echo "-- FAILED: $name ($(($(date +%s) - t0)) s)"
+  fi
+}
+
+quiet_build() { # quiet_build DIR CMAKE-ARGS... -- TARGETS...
+  local dir=$1
+  shift
+  local args=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  targets=("$@")
+  cmake -S . -B "$dir" -G Ninja "${args[@]}" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  local build=(cmake --build "$dir" -j"$jobs")
+  [ ${#targets[@]} -gt 0 ] && build+=(--target "${targets[@]}")
+  "${build[@]}" >"$dir.build.log" 2>&1 || { grep -E 'error|FAILED' "$dir.build.log" | head -40; return 1; }
+}
+
+mkdir -p build
+bash tools/setup-deps.sh || exit 1
+
+# Native build: plug-in, tests, tools and benchmarks (benchmarks are built, not run).
+step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release
+step "native tests (unit, host-level, resource reproduction)" \
+  ctest --test-dir build --output-on-failure -j"$jobs"
+
+# Sanitizers: the unit tests and the host-level test with ASan and UBSan.
+step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DOSTREL_SANITIZE=address,undefined" -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF
+step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# ThreadSanitizer: the tests that use the patch from several threads.
+step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
+  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests
+step "TSan concurrency tests" env TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/ostrel_patch_tests --gtest_brief=1
+
+# Windows: the DLL, its exports and imports, and the host-level test under Wine.
+step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest
+step "DLL exports and imports" bash tools/check-dll.sh build-win/plugin/ostrel.dll
+step "host-level test under Wine" bash -c \
+  'out=$(tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest 2>&1); echo "$out" | tail -n 20; echo "$out" | grep -qE "^hosttest: [0-9]+ passed, 0 failed"'
+
+if [ -x tools/fuzz-chunks.sh ]; then
+  step "fuzzing corpus replay" bash tools/fuzz-chunks.sh --replay
+fi
+
+echo
+echo "test.sh finished in $(($(date +%s) - start)) s"
+for f in "${failures[@]}"; do echo "failed step: $f"; done
+echo "summary: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
