@@ -1,6 +1,7 @@
 #include "gui/draw.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -65,8 +66,13 @@ void blendRect(xSurface& surface, const xRect& rect, xColour colour, int opacity
 void drawBitmap(const xBitmap& bitmap, xSurface& surface, xPoint source, xPoint destination, xSize size)
 {
     const xRect region = drawableRegion(surface);
-    // Where the whole bitmap would land with this placement; the section is cut to it.
-    const xRect bitmapPlaced{destination.x - source.x, destination.y - source.y, bitmap.width(), bitmap.height()};
+    // Where the whole bitmap would land with this placement; the section is cut to it. A
+    // placement beyond the coordinate range cannot touch the surface.
+    const std::int64_t placedX = std::int64_t{destination.x} - source.x;
+    const std::int64_t placedY = std::int64_t{destination.y} - source.y;
+    if (placedX < INT_MIN || placedX > INT_MAX || placedY < INT_MIN || placedY > INT_MAX)
+        return;
+    const xRect bitmapPlaced{static_cast<int>(placedX), static_cast<int>(placedY), bitmap.width(), bitmap.height()};
     const xRect area = intersect(intersect({destination.x, destination.y, size.width, size.height}, region), bitmapPlaced);
     const std::uint8_t* pixels = bitmap.pixels();
     const std::uint8_t* palette = bitmap.palette();

@@ -110,8 +110,11 @@ FontStrip renderFontStrip(const std::string& fontPath, int lineHeight)
                 const int x = g->bitmap_left + static_cast<int>(col);
                 const int y = baseline - g->bitmap_top + static_cast<int>(r);
                 if (x < 0 || y < 0 || y >= lineHeight) {
-                    if (value > 0)
+                    if (value > 0) {
                         ++strip.clippedPixels;
+                        if (strip.clippedCodes.empty() || strip.clippedCodes.back() != code)
+                            strip.clippedCodes.push_back(code);
+                    }
                     continue;
                 }
                 cell[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]

@@ -23,6 +23,7 @@ struct FontStrip {
     std::vector<std::int8_t> kerning = std::vector<std::int8_t>(256 * 256, 0);
     // Glyph pixels that fell outside the cell (above the line, below it, or left of the pen).
     int clippedPixels = 0;
+    std::vector<int> clippedCodes;
     int kerningPairs = 0;
 
     int textWidth(std::string_view text) const;

@@ -54,6 +54,8 @@ int main(int argc, char** argv)
         const std::vector<artgen::Artwork> art = artgen::makeArtwork(font);
         std::fprintf(stderr, "font: %d px, strip %d x %d, %d kerning pairs, %d glyph pixels clipped\n", font.pixelSize,
             font.stripWidth, font.height, font.kerningPairs, font.clippedPixels);
+        for (int code : font.clippedCodes)
+            std::fprintf(stderr, "  clipped glyph: code %d\n", code);
         if (!outDir.empty()) {
             const artgen::Package package = artgen::buildPackage("arial11", font, art);
             writeFile(outDir + "/index.xml", package.index.data(), package.index.size());

@@ -47,7 +47,7 @@ void fontSpecimen(const std::string& dir, const FontStrip& font)
 {
     const int cellW = 16;
     const int cellH = 18;
-    Canvas c(16 * cellW + 8, 16 * cellH + 8 + 6 * 16 + 8);
+    Canvas c(400, 16 * cellH + 8 + 6 * 16 + 8);
     c.clear(editorBackground());
     const Colour white = rgb(255, 255, 255);
     const Colour dim = rgb(90, 90, 90);
@@ -131,6 +131,96 @@ void smallParts(const std::string& dir, const std::vector<Artwork>& art)
     writePng(dir + "/small_parts_x5.png", c, 5);
 }
 
+// A rough picture of the whole editor screen with the art where the editor puts it, to judge
+// the parts together. Envelope graphs and wave thumbnails are only suggested.
+void editorMock(const std::string& dir, const FontStrip& font, const std::vector<Artwork>& art)
+{
+    Canvas c(760, 500);
+    c.clear(editorBackground());
+    const Colour white = rgb(255, 255, 255);
+    const auto label = [&](const std::string& text, int x, int y) { font.drawText(c, text, x, y, white); };
+    const auto frame = [&](const char* name, int f, int x, int y) {
+        const Artwork& a = find(art, name);
+        const int h = a.frameHeight > 0 ? a.frameHeight : a.picture.height();
+        c.draw(crop(a.picture, 0, f * h, a.picture.width(), h), x, y);
+    };
+    const auto box = [&](int x, int y, int w, int h, Colour colour) {
+        c.fill([=](double px, double py) { return px >= x && px < x + w && py >= y && py < y + h; }, colour);
+    };
+    // Envelope areas with a few markers.
+    box(10, 20, 149, 149, rgb(52, 52, 52));
+    box(10, 220, 470, 110, rgb(52, 52, 52));
+    box(10, 360, 470, 110, rgb(52, 52, 52));
+    for (int i = 0; i < 5; ++i) {
+        frame(("circle" + std::to_string(i)).c_str(), 0, 15 + 60 * i, 310 - 15 * i);
+        frame(i == 2 ? "circle2" : "circle0", 0, 15 + 70 * i, 450 - 12 * i);
+    }
+    for (int i = 0; i < 4; ++i)
+        frame("knob_anim", 16 * i + 8, 30 + 30 * i, 170);
+    label("Loop:", 10, 190);
+    label("Repeat:", 100, 190);
+    frame("looptext", 4, 43, 190);
+    frame("repeattext", 0, 143, 190);
+    for (int row = 0; row < 2; ++row) {
+        const int y = row == 0 ? 333 : 473;
+        label("Loop:", 30, y);
+        label("Repeat:", 120, y);
+        frame("looptext", row == 0 ? 0 : 2, 63, y);
+        frame("repeattext", row == 0 ? 3 : 7, 163, y);
+    }
+    // Oscillators.
+    const char* letters[] = {"A", "B", "C", "D"};
+    for (int i = 0; i < 4; ++i) {
+        label(letters[i], 210 + 45 * i, 35);
+        box(200 + 45 * i, 50, 32, 19, rgb(30, 30, 30));
+        frame("knob2_anim", 20 + 30 * i, 200 + 45 * i, 85);
+        frame("knob2_anim", 64, 200 + 45 * i, 120);
+    }
+    label("Wave", 169, 57);
+    label("Tune", 170, 92);
+    label("Fine", 173, 127);
+    // Matrix.
+    c.draw(find(art, "modmatrix").picture, 370, 0);
+    for (int r = 0; r < 7; ++r) {
+        frame("knob_anim", r * 9, 370 + 76, 44 + 18 * r);
+        for (int col = 0; col < 15; ++col)
+            if (kModCellMask[r][col] != ' ')
+                frame("modmatrixbutton", (r + col) % 4 == 0 ? 1 : 0, 370 + 97 + 18 * col, 47 + 18 * r);
+    }
+    // Filter, LFOs, master, chorus, pan.
+    const char* filterLabels[] = {"  Cutoff", "   Reso", "EnvAmt", "  Mode"};
+    for (int k = 0; k < 4; ++k) {
+        label(filterLabels[k], 490, 227 + 35 * k);
+        frame("knob2_anim", 30 * k + 10, 535, 220 + 35 * k);
+    }
+    label("LFO1", 643, 215);
+    label("LFO2", 688, 215);
+    label("Rate", 610, 237);
+    label("Wave", 610, 267);
+    for (int i = 0; i < 2; ++i) {
+        frame("knob2_anim", 50 + 20 * i, 645 + 45 * i, 230);
+        frame("knob2_anim", 10 + 40 * i, 645 + 45 * i, 260);
+    }
+    label("Volume", 562, 375);
+    label("Voices", 625, 375);
+    frame("knob2_anim", 100, 570, 390);
+    frame("knob2_anim", 28, 630, 390);
+    label("Chorus", 485, 430);
+    label("Rate", 531, 430);
+    label("Depth", 567, 430);
+    frame("button", 1, 500, 445);
+    frame("knob2_anim", 40, 530, 445);
+    frame("knob2_anim", 70, 570, 445);
+    label("Pan", 698, 316);
+    for (int i = 0; i < 8; ++i)
+        frame("knob_anim", 8 * i, 700, 330 + 20 * i);
+    frame("debug", 0, 540, 478);
+    // A value hint as the editor shows it: the hint colour, nearly opaque, white text.
+    box(535 + 28, 255 - 12, 44, 13, rgb(63, 93, 137));
+    label("0.42", 535 + 30, 255 - 12);
+    writePng(dir + "/editor_mock.png", c, 1);
+}
+
 } // namespace
 
 void writePreviews(const std::string& dir, const FontStrip& font, const std::vector<Artwork>& art)
@@ -145,6 +235,7 @@ void writePreviews(const std::string& dir, const FontStrip& font, const std::vec
     fontSpecimen(dir, font);
     matrixInPlace(dir, art);
     smallParts(dir, art);
+    editorMock(dir, font, art);
 }
 
 } // namespace artgen
