@@ -1,5 +1,7 @@
 #include "dsp/chorus.h"
 
+#include "dsp/portable_math.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,7 +28,7 @@ const std::array<float, Chorus::kSineTableSize>& Chorus::sineTable() noexcept
     static const std::array<float, kSineTableSize> table = [] {
         std::array<float, kSineTableSize> t {};
         for (int j = 0; j < kSineTableSize; ++j)
-            t[static_cast<std::size_t>(j)] = static_cast<float>(std::sin(2.0 * 3.141593 * j / 1024.0));
+            t[static_cast<std::size_t>(j)] = static_cast<float>(portable::sin(2.0 * 3.141593 * j / 1024.0));
         return t;
     }();
     return table;

@@ -1,5 +1,7 @@
 #include "dsp/filter_tables.h"
 
+#include "dsp/portable_math.h"
+
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -16,7 +18,7 @@ const std::array<float, FilterTables::kSaturationSize>& saturationTable()
         std::array<float, FilterTables::kSaturationSize> t {};
         for (int k = 0; k < FilterTables::kSaturationSize; ++k)
             t[static_cast<std::size_t>(k)] = static_cast<float>(
-                std::tanh(static_cast<double>(k - FilterTables::kSaturationCentre) / 128.0));
+                portable::tanh(static_cast<double>(k - FilterTables::kSaturationCentre) / 128.0));
         return t;
     }();
     return table;
@@ -30,13 +32,13 @@ std::shared_ptr<const FilterTables> buildTables(std::uint32_t sampleRate)
     const double rate = static_cast<double>(sampleRate);
     for (int i = 0; i < FilterTables::kCutoffSize; ++i)
     {
-        double f = 20.0 * std::pow(2.0, static_cast<double>(i) / 32.0 - 3.0);
+        double f = 20.0 * portable::exp2(static_cast<double>(i) / 32.0 - 3.0);
         if (f > rate / 3.0)
             f = rate / 3.0;
         const double fc = 2.0 * f / rate;
         // Polynomial fits of the one-pole coefficient and of the loop-gain loss of the
         // ladder with its half-sample averaging stage, over normalised frequency.
-        const double tuning = 1.0 - std::exp(-std::numbers::pi * fc
+        const double tuning = 1.0 - portable::exp(-std::numbers::pi * fc
                                              * (1.873 * fc * fc * fc + 0.4955 * fc * fc - 0.649 * fc + 0.9988));
         const double resonance = -3.9364 * fc * fc + 1.8409 * fc + 0.9968;
         tables->tuning[static_cast<std::size_t>(i)] = static_cast<float>(tuning);

@@ -1,5 +1,7 @@
 #include "engine/envelope.h"
 
+#include "dsp/portable_math.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -167,7 +169,7 @@ void Envelope::advance(int n) noexcept
         out = levels[3];
         return;
     case kStageRelease:
-        out = out + (1.0 - std::exp(-static_cast<double>(n) * invRate / times[3])) * (levels[4] - out);
+        out = out + (1.0 - portable::exp(-static_cast<double>(n) * invRate / times[3])) * (levels[4] - out);
         return;
     default:
         break;

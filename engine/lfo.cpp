@@ -1,5 +1,7 @@
 #include "engine/lfo.h"
 
+#include "dsp/portable_math.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -50,7 +52,7 @@ double Lfo::value() noexcept
         return static_cast<double>(held);
     case kSine:
     default:
-        return std::sin(2.0 * std::numbers::pi * p);
+        return portable::sin(2.0 * std::numbers::pi * p);
     }
 }
 
