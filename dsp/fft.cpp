@@ -62,33 +62,25 @@ void sinCosOctant(double x, double& s, double& c) noexcept
     c = cp;
 }
 
-// The roots of unity of one transform size.
+// The roots of unity of the largest tabulated size; a smaller size n reads every
+// (kTableSize / n)-th entry. Built once (thread-safe static initialisation).
+constexpr int kTableLog2 = 14;
+constexpr int kTableSize = 1 << kTableLog2;
+
 struct TwiddleTable {
-    int n = 0;
-    std::vector<double> cosines; // cos(2 pi k / n), k = 0 .. n/2 - 1
-    std::vector<double> sines;   // sin(2 pi k / n)
+    std::vector<double> cosines = std::vector<double>(kTableSize / 2); // cos(2 pi k / kTableSize)
+    std::vector<double> sines = std::vector<double>(kTableSize / 2);   // sin(2 pi k / kTableSize)
 };
 
-// Tables for every size up to kTableLog2 are built once (thread-safe static init).
-constexpr int kTableLog2 = 12;
-
-const TwiddleTable& tableFor(int log2n)
+const TwiddleTable& twiddles()
 {
-    static const std::vector<TwiddleTable> tables = [] {
-        std::vector<TwiddleTable> all(kTableLog2 + 1);
-        for (int l = 0; l <= kTableLog2; ++l) {
-            const int n = 1 << l;
-            all[static_cast<std::size_t>(l)].n = n;
-            const auto half = static_cast<std::size_t>(n / 2);
-            all[static_cast<std::size_t>(l)].cosines.resize(half);
-            all[static_cast<std::size_t>(l)].sines.resize(half);
-            for (std::size_t k = 0; k < half; ++k)
-                unitRoot(static_cast<long long>(k), n, all[static_cast<std::size_t>(l)].cosines[k],
-                         all[static_cast<std::size_t>(l)].sines[k]);
-        }
-        return all;
+    static const TwiddleTable table = [] {
+        TwiddleTable t;
+        for (int k = 0; k < kTableSize / 2; ++k)
+            unitRoot(k, kTableSize, t.cosines[static_cast<std::size_t>(k)], t.sines[static_cast<std::size_t>(k)]);
+        return t;
     }();
-    return tables[static_cast<std::size_t>(log2n)];
+    return table;
 }
 
 int log2Exact(int n) noexcept
@@ -165,7 +157,8 @@ void fft(double* data, int n, int sign) noexcept
     }
     const int log2n = log2Exact(n);
     const double dir = sign >= 0 ? -1.0 : 1.0; // forward uses e^(-i...)
-    const TwiddleTable* table = log2n <= kTableLog2 ? &tableFor(log2n) : nullptr;
+    const TwiddleTable* table = log2n <= kTableLog2 ? &twiddles() : nullptr;
+    const int tableStride = log2n <= kTableLog2 ? kTableSize / n : 0;
     for (int span = 2; span <= n; span <<= 1) {
         const int half = span >> 1;
         const int stride = n / span; // twiddle k of this span is root k * stride of n
@@ -173,8 +166,9 @@ void fft(double* data, int n, int sign) noexcept
             double wr = 0.0;
             double wi = 0.0;
             if (table != nullptr) {
-                wr = table->cosines[static_cast<std::size_t>(k * stride)];
-                wi = table->sines[static_cast<std::size_t>(k * stride)];
+                const auto at = static_cast<std::size_t>(k * stride * tableStride);
+                wr = table->cosines[at];
+                wi = table->sines[at];
             } else {
                 unitRoot(static_cast<long long>(k) * stride, n, wr, wi);
             }

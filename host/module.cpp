@@ -1,5 +1,6 @@
 #include "host/module.h"
 
+#include "dsp/wave_bank.h"
 #include "gui/resource_package.h"
 
 namespace ostrel {
@@ -18,6 +19,9 @@ bool attachModule()
             platform::BoxKind::Warning);
         return false;
     }
+    // The wave bank (Part 4.1), built once per process; a missing resource leaves it silent.
+    auto wavesResource = platform::findResource("WAVES", 118);
+    buildWaveBank(wavesResource.data, wavesResource.size);
     gDefaultBank = platform::findResource("XDAT", 119);
     return true;
 }
