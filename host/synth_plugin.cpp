@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/render_callback.h"
 #include "host/platform.h"
 
 namespace ostrel {
@@ -358,29 +359,68 @@ VstInt32 SynthPlugin::canDo(const char* text)
 
 // ---- processing ------------------------------------------------------------------------------
 
+int SynthPlugin::engineSampleRate(float hostRate)
+{
+    if (!std::isfinite(hostRate) || hostRate <= 0.0f)
+        return 44100;
+    return static_cast<int>(std::clamp(hostRate, 8000.0f, 768000.0f));
+}
+
 void SynthPlugin::resume()
 {
+    // Built once, with the rate of this moment; later rate changes do not reach the engine.
+    if (!engine_) {
+        scratchLeft_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
+        scratchRight_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
+        engine_ = std::make_unique<VoiceEngine>(engineSampleRate(getSampleRate()));
+    }
     programsAreChunks(true);
     wantEvents(1);
 }
 
+VstInt32 SynthPlugin::processEvents(VstEvents* events)
+{
+    if (!events)
+        return 1;
+    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        queueMidiMessage(events_, midi->deltaFrames, static_cast<std::uint8_t>(midi->midiData[0]),
+                         static_cast<std::uint8_t>(midi->midiData[1]), static_cast<std::uint8_t>(midi->midiData[2]));
+    }
+    return 1;
+}
+
 void SynthPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    // Accumulating output: nothing to add until the voice engine renders.
     (void)inputs;
-    (void)outputs;
-    (void)sampleFrames;
+    if (!engine_) {
+        events_.clear();
+        return;
+    }
+    float* left = outputs ? outputs[0] : nullptr;
+    float* right = outputs ? outputs[1] : nullptr;
+    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Accumulate,
+                        scratchLeft_.data(), scratchRight_.data());
 }
 
 void SynthPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     (void)inputs;
-    if (!outputs || sampleFrames <= 0)
+    float* left = outputs ? outputs[0] : nullptr;
+    float* right = outputs ? outputs[1] : nullptr;
+    if (!engine_) {
+        events_.clear();
+        for (float* channel : {left, right}) {
+            if (channel && sampleFrames > 0)
+                std::fill_n(channel, sampleFrames, 0.0f);
+        }
         return;
-    for (int channel = 0; channel < 2; ++channel) {
-        if (outputs[channel])
-            std::fill_n(outputs[channel], sampleFrames, 0.0f);
     }
+    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Replace,
+                        scratchLeft_.data(), scratchRight_.data());
 }
 
 } // namespace ostrel

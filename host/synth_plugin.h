@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/event_queue.h"
+#include "engine/voice_engine.h"
 #include "host/audio_effect.h"
 #include "patch/patch.h"
 
@@ -50,10 +52,18 @@ public:
     bool getOutputProperties(VstInt32 index, vst::VstPinProperties* properties) override;
     VstInt32 canDo(const char* text) override;
 
-    // Processing.
+    // Processing. The engine is created at the first resume and kept; the audio callbacks
+    // render silence (processReplacing) or add nothing (process) until then.
+    static constexpr VstInt32 kScratchFrames = 8192;
     void resume() override;
+    VstInt32 processEvents(vst::VstEvents* events) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    VoiceEngine* engine() { return engine_.get(); }
+    EventQueue& events() { return events_; }
+    // Host sample rate the engine is built with: the current rate in whole hertz, 44100 when it
+    // is not a usable number (NaN, infinite, zero or negative), clamped to 8000..768000.
+    static int engineSampleRate(float hostRate);
 
     Patch& patch() { return *patch_; }
     // "Debug": not a host parameter; every change of it runs the bank-save command.
@@ -96,6 +106,12 @@ private:
     std::array<Program, kProgramCount> programs_;
     VstInt32 programCapacity_ = 0;
     std::vector<unsigned char> chunkBuffer_;
+
+    // Audio: the engine and everything the audio thread writes.
+    std::unique_ptr<VoiceEngine> engine_;
+    EventQueue events_;
+    std::vector<float> scratchLeft_;
+    std::vector<float> scratchRight_;
 };
 
 } // namespace ostrel

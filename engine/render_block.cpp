@@ -1,0 +1,92 @@
+// Block rendering of the voice engine: host blocks are cut into sub-blocks of 64 internal
+// samples (twice the host rate) with events applied between them, and decimated back to the
+// host rate. Internal samples rendered past the end of a block are carried into the next one,
+// so the output does not depend on how the host cuts the stream into blocks.
+#include "engine/voice_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace ostrel {
+
+namespace {
+
+// Applies the front events while their time, counted from `offset`, is below `limit`.
+void applyDue(VoiceEngine& engine, EventQueue& queue, std::int64_t offset, std::int64_t limit) noexcept
+{
+    while (!queue.empty() && static_cast<std::int64_t>(queue.frontTime()) - offset < limit)
+        engine.applyEvent(queue.popFront());
+}
+
+} // namespace
+
+void VoiceEngine::renderBlock(EventQueue& queue, float* left, float* right, int n, std::int64_t timeOffset,
+                              bool lastSlice) noexcept
+{
+    n = std::clamp(n, 0, kMaxBlock);
+    for (int k = 0; k < 2; ++k) {
+        Lfo& lfo = k == 0 ? lfo1 : lfo2;
+        lfo.setRate(params.lfoRate[static_cast<std::size_t>(k)]);
+        lfo.setWave(params.lfoWave[static_cast<std::size_t>(k)]);
+    }
+    chorusLeft.setRate(params.chorusRate);
+    chorusLeft.setDepth(params.chorusDepth);
+    chorusRight.setRate(params.chorusRate);
+    chorusRight.setDepth(params.chorusDepth);
+    // Changed amounts and routes reach held notes from this block on.
+    for (int i = 0; i < activeVoices; ++i)
+        voice(i).updateStaticMod();
+
+    // An event at host time t takes effect before the first sub-block that starts after t.
+    int pos = carried;
+    while (pos < 2 * n) {
+        applyDue(*this, queue, timeOffset, pos / 2);
+        renderSubBlock(internalLeft.data() + pos, internalRight.data() + pos);
+        pos += kSubBlock;
+    }
+    decimatorLeft.decimate(left, internalLeft.data(), n);
+    decimatorRight.decimate(right, internalRight.data(), n);
+
+    carried = pos - 2 * n;
+    std::memmove(internalLeft.data(), internalLeft.data() + 2 * n, static_cast<std::size_t>(carried) * sizeof(float));
+    std::memmove(internalRight.data(), internalRight.data() + 2 * n, static_cast<std::size_t>(carried) * sizeof(float));
+
+    if (lastSlice) {
+        while (!queue.empty())
+            applyEvent(queue.popFront());
+    } else {
+        applyDue(*this, queue, timeOffset, pos / 2 + 1);
+    }
+}
+
+void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
+{
+    updateGlobalModulation(mod, lfo1, lfo2, pressure, wheel, kSubBlock);
+    std::fill_n(left, kSubBlock, 0.0f);
+    std::fill_n(right, kSubBlock, 0.0f);
+
+    float* buffer = voiceBuffer.data();
+    for (int i = 0; i < activeVoices; ++i) {
+        Voice& v = voice(i);
+        if (v.state() == Voice::Idle)
+            continue;
+        v.renderVoice(buffer, kSubBlock);
+        // Equal-power pan; -1 is fully left.
+        double pan = params.panSlot[static_cast<std::size_t>(i)] + v.panModulation();
+        pan = pan >= -1.0 ? std::min(pan, 1.0) : -1.0;
+        const double p = 0.5 * pan + 0.5;
+        const auto gl = static_cast<float>(std::sqrt(1.0 - p));
+        const auto gr = static_cast<float>(std::sqrt(p));
+        for (int j = 0; j < kSubBlock; ++j) {
+            left[j] += buffer[j] * gl;
+            right[j] += buffer[j] * gr;
+        }
+    }
+    if (params.chorusOn) {
+        chorusLeft.processBlock(left, left, kSubBlock);
+        chorusRight.processBlock(right, right, kSubBlock);
+    }
+}
+
+} // namespace ostrel
