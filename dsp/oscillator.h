@@ -56,6 +56,12 @@ public:
     // Computed from the double's bits, so the processor's rounding mode does not matter.
     static int levelForRatio(double x) noexcept;
 
+    // The table loop has a baseline (SSE2) kernel and, on x86-64 processors with AVX2, a wider
+    // one chosen at start-up; both give the same bits. For tests and benchmarks only: switching
+    // while another thread renders is not supported.
+    static bool wideKernelAvailable() noexcept;
+    static void useWideKernel(bool enabled) noexcept;
+
     // The process-wide noise seed (initially 22222), for tests.
     static std::uint32_t noiseSeed() noexcept;
     static void setNoiseSeed(std::uint32_t seed) noexcept;
