@@ -258,6 +258,51 @@ int describe(const char* path)
     return 0;
 }
 
+// Chunks through the dispatcher: sizes and magics of both kinds, a bank round trip that undoes
+// a later edit, junk that changes nothing, and the names the default bank installs.
+void testChunks(AEffect* e)
+{
+    auto getChunk = [e](bool isPreset) {
+        void* data = nullptr;
+        const auto size = call(e, effGetChunk, isPreset ? 1 : 0, 0, &data);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
+    };
+    auto startsWith = [](const std::vector<unsigned char>& b, const char* magic) {
+        return b.size() >= 4 && std::memcmp(b.data(), magic, 4) == 0;
+    };
+
+    const auto preset = getChunk(true);
+    checkEq(preset.size(), 876u, "preset chunk size");
+    check(startsWith(preset, "ORP\0"), "preset chunk starts with ORP and a zero byte");
+    auto bank = getChunk(false);
+    checkEq(bank.size(), 116244u, "bank chunk size");
+    check(startsWith(bank, "ORB\0"), "bank chunk starts with ORB and a zero byte");
+
+    const float envAmount = e->getParameter(e, 30);
+    e->setParameter(e, 30, envAmount < 0.5f ? 0.9f : 0.1f);
+    checkEq(call(e, effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()), 1, "effSetChunk of a bank");
+    checkEq(e->getParameter(e, 30), envAmount, "the bank brings back the value it was saved with");
+    check(getChunk(false) == bank, "the bank reads back unchanged");
+
+    char junk[] = "JUNK: neither a program nor a bank";
+    checkEq(call(e, effSetChunk, 0, static_cast<VstIntPtr>(sizeof junk), junk), 1, "effSetChunk of junk as a bank");
+    checkEq(call(e, effSetChunk, 1, static_cast<VstIntPtr>(sizeof junk), junk), 1, "effSetChunk of junk as a preset");
+    check(getChunk(false) == bank, "junk changes nothing");
+
+    // Program 5 was renamed by the program test; the others carry the default bank's names.
+    const char* const names[16] = {"Init 0", "Sawpad1", "Squarishpad", "Pad2", "Voicespad", "4osc pad",
+                                   "Fastchorus", "7th", "Wavevox2", "Widebass", "Thebells2", "Rez riser",
+                                   "Pulse sweep", "Dissonant sweep", "5thsweep", "Drawbar"};
+    for (VstInt32 i = 1; i < 16; ++i) {
+        if (i == 5)
+            continue;
+        char name[64] = {};
+        call(e, effGetProgramNameIndexed, i, 0, name);
+        checkEq(std::string(name), names[i], "default bank name of program " + std::to_string(i));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -281,6 +326,7 @@ int main(int argc, char** argv)
             testRecordAndDispatcher(e);
             testParameters(e, argv[2], writeGolden);
             testPrograms(e);
+            testChunks(e);
             call(e, effClose);
         }
     }
