@@ -300,7 +300,7 @@ TEST(Snapshot, Conversions)
     rig.patch.oscFinetune[0]->value().set(-25.0f);
     rig.patch.chorusDepth->value().set(0.8f);
     rig.patch.modRoute[6][8]->value().set(0);
-    rig.patch.modRoute[1][10]->value().set(1);
+    rig.patch.modRoute[0][10]->value().set(1);
     rig.render(32);
     const VoiceParams& v = rig.engine->voiceParams();
     EXPECT_DOUBLE_EQ(v.oscTuning[0], 2.0 - 0.25);
@@ -308,7 +308,7 @@ TEST(Snapshot, Conversions)
     EXPECT_EQ(v.ampLevel[4], 0.0);
     const ModState& m = rig.engine->modState();
     EXPECT_FALSE(m.routed(6, 8));
-    EXPECT_TRUE(m.routed(1, 10));
+    EXPECT_TRUE(m.routed(0, 10));
 }
 
 } // namespace
