@@ -113,7 +113,7 @@ void BM_OscillatorNoiseBlock(benchmark::State& state)
 }
 BENCHMARK(BM_OscillatorNoiseBlock);
 
-// A full voice's worth: four oscillators, as Part 3.6 calls them, one 64-sample sub-block.
+// A full voice's worth: four oscillators, as a voice calls them, one 64-sample sub-block.
 void BM_FourOscillatorVoice(benchmark::State& state)
 {
     std::vector<Oscillator> oscs(4, Oscillator(88200, bank()));

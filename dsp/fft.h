@@ -1,7 +1,7 @@
 #pragma once
 
-// Fourier transforms used once at load by the wave bank (Part 4.1) and by the editor's spectrum
-// plot (Part 5.4). Nothing here runs on the audio thread.
+// Fourier transforms used once at load by the wave bank and by the editor's spectrum
+// plot. Nothing here runs on the audio thread.
 //
 // The twiddle factors come from a sine evaluated with plain double arithmetic (a Taylor
 // polynomial on one octant, symmetry for the rest) rather than the C library's sin, so the

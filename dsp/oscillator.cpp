@@ -9,7 +9,7 @@ namespace ostrel {
 
 namespace {
 
-// Shared by every noise oscillator of the process (Part 4.2), never reset.
+// Shared by every noise oscillator of the process, never reset.
 std::atomic<std::uint32_t> gNoiseSeed{22222u};
 
 constexpr double kTwoPow32 = 4294967296.0;
@@ -19,7 +19,7 @@ constexpr double kInvTwoPow15 = 3.0517578125e-05;
 // Table-reading loop of one block. The increment, shifts, table and gain are block constants.
 // Per sample: integer index and 14-bit fraction from the phase, one interpolation multiply in
 // 32-bit integers, one double multiply-add into the float buffer: exactly the arithmetic of
-// Part 4.2 (value * multiplier + out[j] in double, rounded once to float).
+// (value * multiplier + out[j] in double, rounded once to float).
 //
 // Written as three passes over at most 64 samples so that each vectorises: phases to indices
 // and fractions; the table reads (a and b are adjacent words, one unaligned 32-bit load, an

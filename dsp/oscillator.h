@@ -1,6 +1,6 @@
 #pragma once
 
-// The wavetable oscillator (Part 4.2): plays one wave of a WaveBank (Part 4.1) at a frequency
+// The wavetable oscillator: plays one wave of a WaveBank at a frequency
 // in hertz with a linear gain, reading the band-limited level its pitch calls for, and adds its
 // output into a block buffer. Wave 95 makes it a white-noise source.
 //
@@ -36,7 +36,7 @@ public:
     void render(float* out, int n) noexcept;
 
     // Phase accumulator, 2^32 = one cycle. A voice may copy one oscillator's phase into another
-    // at a note start (Part 3.1).
+    // at a note start.
     std::uint32_t phase() const noexcept { return phaseAcc; }
     void setPhase(std::uint32_t value) noexcept { phaseAcc = value; }
 

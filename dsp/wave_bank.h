@@ -1,8 +1,8 @@
 #pragma once
 
-// The wave bank (Part 4.1): the 96 waves (94 stored single cycles of 128 samples, the null wave
-// 94 and the noise wave 95), each as ten band-limited tables ("levels") for the oscillators
-// (Part 4.2), plus the raw cycles the editor draws (Part 5.4).
+// The wave bank: the 96 waves (94 stored single cycles of 128 samples, the null wave
+// 94 and the noise wave 95), each as ten band-limited tables ("levels") for the oscillators,
+// plus the raw cycles the editor draws.
 //
 // One process-global bank is built at module load (buildWaveBank) and only read afterwards, by
 // every instance, voice and editor, without locks. Tests build private WaveBank objects.
@@ -81,7 +81,7 @@ bool buildWaveBank(const unsigned char* data, std::size_t size);
 const std::int16_t* waveData(int index) noexcept;
 const std::int16_t* levelTable(int level, int index) noexcept;
 
-// Part 4.1 resampler: the DC-free band-limited interpolation of the m-point cycle `in` (m a
+// The resampler: the DC-free band-limited interpolation of the m-point cycle `in` (m a
 // power of two, 2..2^17) keeping harmonics 1..min(maxHarmonic, m/2 - 1), at `upsample` times
 // the point density (upsample a power of two); out receives upsample * m values. Double
 // precision inside. Allocates: load time only.

@@ -19,7 +19,7 @@ bool attachModule()
             platform::BoxKind::Warning);
         return false;
     }
-    // The wave bank (Part 4.1), built once per process; a missing resource leaves it silent.
+    // The wave bank, built once per process; a missing resource leaves it silent.
     auto wavesResource = platform::findResource("WAVES", 118);
     buildWaveBank(wavesResource.data, wavesResource.size);
     gDefaultBank = platform::findResource("XDAT", 119);

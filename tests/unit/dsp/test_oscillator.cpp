@@ -1,4 +1,4 @@
-// Part 4.2: the oscillator, against a slow per-sample transcription of the description.
+// The oscillator, against a slow per-sample transcription of its arithmetic.
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ const WaveBank& testBank()
     return *bank;
 }
 
-// Part 4.2 `render` for a table wave, step by step as written.
+// `render` for a table wave, step by step.
 void referenceRender(const WaveBank& bank, std::uint32_t wave, int level, double frequency, double invRate,
                      double amplitude, std::uint32_t& phase, float* out, int n)
 {

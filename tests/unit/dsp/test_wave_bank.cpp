@@ -1,4 +1,4 @@
-// Part 4.1: the wave bank's tables, against slow, obvious references.
+// The wave bank's tables, against slow, obvious references.
 
 #include <gtest/gtest.h>
 
@@ -49,7 +49,7 @@ std::unique_ptr<WaveBank> buildBank(const std::vector<unsigned char>& bytes)
 }
 
 // The table of a level computed the slow way: a direct sum of the kept harmonics of the
-// level's source sequence (Part 4.1), evaluated at the table's points.
+// level's source sequence, evaluated at the table's points.
 std::vector<double> referenceLevel(const std::int16_t* codes, int level)
 {
     const int repeat = level == 0 ? 4 : level == 1 ? 2 : 1;
@@ -152,7 +152,7 @@ TEST(WaveBank, every_level_matches_a_direct_harmonic_sum)
 
 TEST(WaveBank, tables_match_the_spec_resampler_path)
 {
-    // Part 4.1 builds a level by bandLimitedResample of the source sequence and thinning; the
+    // A level is defined by bandLimitedResample of the source sequence and thinning; the
     // bank computes the same values directly. Results may differ only by rounding.
     auto bank = buildBank(makeResource(mixedCode));
     const int w = 5;

@@ -49,7 +49,7 @@ int code(int wave, int s)
 }
 
 // Harmonic levels 1..63 of a stored wave in dB relative to its strongest harmonic (-200 for
-// none), measured the way the wave selector does (Part 5.4).
+// none), measured the way the wave selector does.
 std::vector<double> spectrumDb(int wave)
 {
     std::vector<float> in(128);
