@@ -19,25 +19,26 @@ function(read_le offset bytes out)
   set(${out} ${_value} PARENT_SCOPE)
 endfunction()
 
-file(READ "${WAV}" _riff LIMIT 4)
-file(READ "${WAV}" _wave OFFSET 8 LIMIT 4)
-if(NOT _riff STREQUAL "RIFF" OR NOT _wave STREQUAL "WAVE")
+# Chunk names are compared as hex: text reads of binary data are not reliable.
+file(READ "${WAV}" _riff LIMIT 4 HEX)
+file(READ "${WAV}" _wave OFFSET 8 LIMIT 4 HEX)
+if(NOT _riff STREQUAL "52494646" OR NOT _wave STREQUAL "57415645") # RIFF, WAVE
   message(FATAL_ERROR "${WAV} is not a RIFF/WAVE file")
 endif()
 
 set(_offset 12)
 set(_data -1)
 while(_offset LESS _size)
-  file(READ "${WAV}" _id OFFSET ${_offset} LIMIT 4)
+  file(READ "${WAV}" _id OFFSET ${_offset} LIMIT 4 HEX)
   math(EXPR _at "${_offset} + 4")
   read_le(${_at} 4 _length)
   math(EXPR _body "${_offset} + 8")
-  if(_id STREQUAL "fmt ")
+  if(_id STREQUAL "666d7420") # "fmt "
     math(EXPR _at "${_body} + 2")
     read_le(${_at} 2 _channels)
     math(EXPR _at "${_body} + 14")
     read_le(${_at} 2 _bits)
-  elseif(_id STREQUAL "data")
+  elseif(_id STREQUAL "64617461") # "data"
     set(_data ${_length})
     break()
   endif()
