@@ -1,9 +1,10 @@
 // Host-level test: drives the built plug-in through the VST 2 binary interface only, the way a
 // host does, and checks its answers. Prints one line per failed check and a closing summary
-// "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden]
+// "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE]
 #include "host/vst_abi.h"
 #include "loader.h"
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -226,6 +227,141 @@ void testPrograms(AEffect* e)
     checkEq(gHost.wantMidi, 1, "resume asks for MIDI");
 }
 
+// Plays notes through the audio entry points: replacing overwrites, accumulating adds, the
+// rounding mode is the caller's again afterwards, output is finite and ends in exact silence.
+struct MidiBlock {
+    std::vector<VstMidiEvent> events;
+    std::vector<VstEvent*> pointers;
+    std::vector<unsigned char> list;
+
+    void add(VstInt32 delta, int status, int data1, int data2)
+    {
+        VstMidiEvent e{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof(VstMidiEvent);
+        e.deltaFrames = delta;
+        e.midiData[0] = static_cast<char>(status);
+        e.midiData[1] = static_cast<char>(data1);
+        e.midiData[2] = static_cast<char>(data2);
+        events.push_back(e);
+    }
+    void send(AEffect* e)
+    {
+        list.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
+        auto* l = reinterpret_cast<VstEvents*>(list.data());
+        l->numEvents = static_cast<VstInt32>(events.size());
+        for (std::size_t i = 0; i < events.size(); ++i)
+            l->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+        call(e, effProcessEvents, 0, 0, l);
+        events.clear();
+    }
+};
+
+bool finiteAll(const std::vector<float>& v)
+{
+    for (float x : v) {
+        if (!std::isfinite(x))
+            return false;
+    }
+    return true;
+}
+
+void testAudio(AEffect* e)
+{
+    call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    call(e, effMainsChanged, 0, 1);
+    std::vector<float> l(9000, 7.0f), r(9000, 7.0f);
+    float* outs[2] = {l.data(), r.data()};
+    MidiBlock midi;
+    midi.add(0, 0x90, 60, 100);
+    midi.add(10, 0x93, 64, 90);
+    midi.add(20, 0x9F, 67, 80);
+    midi.send(e);
+    std::fesetround(FE_TONEAREST);
+    e->processReplacing(e, nullptr, outs, 512);
+    checkEq(std::fegetround(), FE_TONEAREST, "processReplacing restores the rounding mode");
+    bool overwritten = true;
+    bool sounding = false;
+    for (int i = 0; i < 512; ++i) {
+        overwritten = overwritten && l[static_cast<std::size_t>(i)] != 7.0f && r[static_cast<std::size_t>(i)] != 7.0f;
+        sounding = sounding || l[static_cast<std::size_t>(i)] != 0.0f;
+    }
+    check(overwritten, "processReplacing overwrites the outputs");
+    check(sounding, "three notes sound");
+    check(finiteAll(l), "output is finite");
+
+    std::vector<float> before(l.begin(), l.begin() + 512);
+    e->process(e, nullptr, outs, 512);
+    checkEq(std::fegetround(), FE_TONEAREST, "process restores the rounding mode");
+    int changed = 0;
+    for (int i = 0; i < 512; ++i)
+        changed += l[static_cast<std::size_t>(i)] != before[static_cast<std::size_t>(i)] ? 1 : 0;
+    check(changed > 0, "process adds the notes to the outputs");
+
+    e->processReplacing(e, nullptr, outs, 9000);
+    check(l[8999] != 7.0f && finiteAll(l), "a block of 9000 frames is rendered whole");
+
+    midi.add(0, 0xB0, 123, 0);
+    midi.send(e);
+    for (int block = 0; block < 40; ++block)
+        e->processReplacing(e, nullptr, outs, 4096);
+    bool silent = true;
+    for (int i = 0; i < 4096; ++i)
+        silent = silent && l[static_cast<std::size_t>(i)] == 0.0f && r[static_cast<std::size_t>(i)] == 0.0f;
+    check(silent, "all notes off ends in exact silence");
+    std::fill(l.begin(), l.end(), 0.5f);
+    e->process(e, nullptr, outs, 4096);
+    check(l[100] == 0.5f && l[4095] == 0.5f, "process of silence leaves the outputs unchanged");
+}
+
+// Renders a fixed MIDI sequence through processReplacing on a fresh instance and writes the
+// raw 32-bit float samples, left and right interleaved, to `path`. Returns false on failure.
+bool renderToFile(PluginLibrary& lib, const char* path)
+{
+    auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+    AEffect* e = entry ? entry(hostCallback) : nullptr;
+    if (!e)
+        return false;
+    call(e, effOpen);
+    call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    call(e, effMainsChanged, 0, 1);
+    struct Timed {
+        int frame, status, d1, d2;
+    };
+    const Timed script[] = {
+        {0, 0x90, 48, 100},     {5, 0x90, 55, 90},      {1234, 0x90, 60, 110},  {4410, 0x90, 64, 70},
+        {9000, 0xB0, 1, 100},   {12001, 0xE0, 0x00, 0x60}, {15000, 0x80, 48, 0}, {17777, 0xD0, 90, 0},
+        {20000, 0x90, 72, 127}, {22050, 0x90, 76, 60},  {26000, 0xE0, 0x00, 0x40}, {30000, 0x80, 55, 0},
+        {33333, 0x80, 60, 0},   {40000, 0x90, 43, 100}, {52000, 0xB0, 123, 0},  {60000, 0x90, 67, 80},
+        {75000, 0x80, 67, 0},
+    };
+    constexpr int kFrames = 88200;
+    constexpr int kBlock = 300;
+    std::vector<float> l(kBlock), r(kBlock), interleaved;
+    interleaved.reserve(2 * kFrames);
+    float* outs[2] = {l.data(), r.data()};
+    std::size_t next = 0;
+    for (int start = 0; start < kFrames; start += kBlock) {
+        MidiBlock midi;
+        while (next < sizeof script / sizeof script[0] && script[next].frame < start + kBlock) {
+            const Timed& t = script[next++];
+            midi.add(t.frame - start, t.status, t.d1, t.d2);
+        }
+        midi.send(e);
+        e->processReplacing(e, nullptr, outs, kBlock);
+        for (int i = 0; i < kBlock; ++i) {
+            interleaved.push_back(l[static_cast<std::size_t>(i)]);
+            interleaved.push_back(r[static_cast<std::size_t>(i)]);
+        }
+    }
+    call(e, effClose);
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    const std::size_t written = std::fwrite(interleaved.data(), sizeof(float), interleaved.size(), file);
+    return std::fclose(file) == 0 && written == interleaved.size();
+}
+
 // Prints what the plug-in says about itself through the interface.
 int describe(const char* path)
 {
@@ -310,10 +446,17 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--info") == 0)
         return describe(argv[2]);
     if (argc < 3) {
-        std::printf("usage: %s PLUGIN DATA_DIR [--write-golden]\n", argv[0]);
+        std::printf("usage: %s PLUGIN DATA_DIR [--write-golden] [--render FILE]\n", argv[0]);
         return 2;
     }
-    const bool writeGolden = argc > 3 && std::strcmp(argv[3], "--write-golden") == 0;
+    bool writeGolden = false;
+    const char* renderPath = nullptr;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--write-golden") == 0)
+            writeGolden = true;
+        else if (std::strcmp(argv[i], "--render") == 0 && i + 1 < argc)
+            renderPath = argv[++i];
+    }
     PluginLibrary lib(argv[1]);
     check(lib.loaded(), std::string("plug-in loads: ") + lib.error());
     if (lib.loaded()) {
@@ -327,8 +470,11 @@ int main(int argc, char** argv)
             testParameters(e, argv[2], writeGolden);
             testPrograms(e);
             testChunks(e);
+            testAudio(e);
             call(e, effClose);
         }
+        if (renderPath)
+            check(renderToFile(lib, renderPath), std::string("render written to ") + renderPath);
     }
     std::printf("hosttest: %d passed, %d failed\n", gPassed, gFailed);
     return gFailed == 0 ? 0 : 1;
