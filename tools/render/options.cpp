@@ -107,10 +107,6 @@ ParseStatus parseOptions(std::span<const char* const> args, Options& o, std::str
         } else if (arg == "--program-name") {
             o.programName = value;
         } else if (arg == "--preset" || arg == "--bank") {
-            if (!kPresetFilesSupported) {
-                error = arg + ": this build cannot read preset files yet (.fxp/.fxb support is not in the tree)";
-                return ParseStatus::Error;
-            }
             (arg == "--preset" ? o.presetFile : o.bankFile) = value;
         } else if (arg == "--rate") {
             if (!parseInt(value, kMinRate, kMaxRate, o.sampleRate)) {
@@ -177,12 +173,13 @@ std::string usageText()
         "  --plugin PATH         the plug-in (.so) to load\n"
         "  --midi FILE           play a Standard MIDI File (format 0 or 1); program changes in\n"
         "                        the file switch programs (except after --preset)\n"
-        "  --demo                play the built-in phrase once with each of programs 0..15, or\n"
-        "                        once with the sound chosen by one of the next four options\n"
+        "  --demo                play the built-in phrase once with each of programs 0..15 (of\n"
+        "                        the loaded bank with --bank), or once with the sound chosen by\n"
+        "                        --program, --program-name or --preset\n"
         "  --program N           start with program N\n"
         "  --program-name NAME   start with the program of that name\n"
         "  --preset FILE.fxp     load a program file into the current program\n"
-        "  --bank FILE.fxb       load a bank file\n"
+        "  --bank FILE.fxb       load a bank file; the bank's current program plays first\n"
         "  --rate HZ             sample rate (default 44100)\n"
         "  --block FRAMES        host block size, 1..8000 (default 512)\n"
         "  --tail SECONDS        time rendered after the last event (default 2)\n"
@@ -191,8 +188,6 @@ std::string usageText()
         "  --bench               time the plug-in's audio callback and print the realtime factor\n"
         "  --quiet               print nothing but errors (and the --bench result)\n"
         "  -h, --help            this text\n";
-    if (!kPresetFilesSupported)
-        text += "\nThis build cannot read .fxp/.fxb files yet: --preset and --bank are refused.\n";
     return text;
 }
 

@@ -9,14 +9,6 @@
 
 namespace ostrel::render {
 
-// Whether this build reads .fxp/.fxb preset files (set by the build when the preset file
-// reader is in the tree).
-#ifdef OSTREL_RENDER_PRESET_FILES
-inline constexpr bool kPresetFilesSupported = true;
-#else
-inline constexpr bool kPresetFilesSupported = false;
-#endif
-
 struct Options {
     std::string plugin;
     std::string midiFile;
@@ -33,10 +25,8 @@ struct Options {
     bool bench = false;
     bool quiet = false;
 
-    bool programChosen() const
-    {
-        return program >= 0 || !programName.empty() || !presetFile.empty() || !bankFile.empty();
-    }
+    // One sound chosen for the whole render (a bank still holds many).
+    bool singleSound() const { return program >= 0 || !programName.empty() || !presetFile.empty(); }
     // The output path: --out, or the MIDI file's name with ".wav", or "demo.wav".
     std::string outputPath() const;
 };

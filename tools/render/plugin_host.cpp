@@ -164,6 +164,16 @@ void PluginHost::setChunk(std::vector<std::uint8_t>& data, bool isPreset)
     dispatch(vst::effSetChunk, isPreset ? 1 : 0, static_cast<vst::VstIntPtr>(data.size()), data.data());
 }
 
+std::vector<std::uint8_t> PluginHost::getChunk(bool isPreset) const
+{
+    void* data = nullptr;
+    const vst::VstIntPtr size = dispatch(vst::effGetChunk, isPreset ? 1 : 0, 0, &data);
+    if (!data || size <= 0 || size > (vst::VstIntPtr{1} << 28))
+        return {};
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return std::vector<std::uint8_t>(bytes, bytes + size);
+}
+
 void PluginHost::processEvents(vst::VstEvents* events)
 {
     if (events && events->numEvents > 0)

@@ -37,6 +37,8 @@ public:
     std::string effectName() const;
     // effSetChunk; isPreset selects one program (true) or the whole bank (false).
     void setChunk(std::vector<std::uint8_t>& data, bool isPreset);
+    // effGetChunk: a copy of the current program (isPreset) or of the bank; empty if refused.
+    std::vector<std::uint8_t> getChunk(bool isPreset) const;
 
     void processEvents(vst::VstEvents* events);
     // Renders `frames` frames (at most the block size given to open) into left and right.

@@ -1,14 +1,25 @@
 #include "tools/render/preset_loader.h"
 
+#include "patch/preset_file.h"
+
 namespace ostrel::render {
 
-bool loadPresetChunk(const std::string& path, bool, std::vector<std::uint8_t>& chunk, std::string& error)
+bool loadPresetChunk(const std::string& path, bool isPreset, std::vector<std::uint8_t>& chunk, std::string& error)
 {
-    // The preset file reader is not in the tree yet; the options refuse these files before
-    // anything gets here.
     chunk.clear();
-    error = path + ": this build cannot read preset files";
-    return false;
+    PresetReadResult read = readPresetFile(path);
+    if (!read.ok) {
+        error = read.error;
+        return false;
+    }
+    const bool isProgramFile = read.preset.kind == PresetKind::Program;
+    if (isProgramFile != isPreset) {
+        error = path + (isProgramFile ? " is a program file (.fxp): load it with --preset"
+                                      : " is a bank file (.fxb): load it with --bank");
+        return false;
+    }
+    chunk.assign(read.preset.chunk.begin(), read.preset.chunk.end());
+    return true;
 }
 
 } // namespace ostrel::render

@@ -111,7 +111,7 @@ int runRender(const Options& o)
 
     if (o.demo) {
         std::vector<int> programs;
-        if (!o.programChosen()) {
+        if (!o.singleSound()) {
             for (int i = 0; i < std::min(kDemoPrograms, host->numPrograms()); ++i)
                 programs.push_back(i);
         }

@@ -1,6 +1,9 @@
 // The render tool's command line, WAV output and plug-in loading.
+#include "patch/preset_file.h"
 #include "tools/render/options.h"
 #include "tools/render/plugin_host.h"
+#include "tools/render/preset_loader.h"
+#include "tools/render/render.h"
 #include "tools/render/wav_writer.h"
 
 #include <gtest/gtest.h>
@@ -88,12 +91,12 @@ TEST(RenderOptionsTest, BadCommandLines)
         EXPECT_EQ(parseLine(c.args, o, error), ParseStatus::Error) << c.needle;
         EXPECT_NE(error.find(c.needle), std::string::npos) << error;
     }
-    if (!kPresetFilesSupported) {
-        Options o;
-        std::string error;
-        EXPECT_EQ(parseLine({"--plugin", "p.so", "--demo", "--preset", "a.fxp"}, o, error), ParseStatus::Error);
-        EXPECT_NE(usageText().find("cannot read .fxp/.fxb"), std::string::npos);
-    }
+    Options o;
+    std::string error;
+    EXPECT_EQ(parseLine({"--plugin", "p.so", "--demo", "--preset", "a.fxp", "--bank", "b.fxb"}, o, error),
+              ParseStatus::Error);
+    ASSERT_EQ(parseLine({"--plugin", "p.so", "--demo", "--bank", "b.fxb"}, o, error), ParseStatus::Run);
+    EXPECT_FALSE(o.singleSound()) << "the demo walks through a loaded bank";
 }
 
 TEST(WavWriterTest, WritesAndMeasuresFloat)
@@ -186,4 +189,83 @@ TEST(PluginHostTest, DrivesTheBuiltPlugin)
     for (std::size_t i = 0; i < left.size(); ++i)
         ASSERT_EQ(left[i], 0.0f) << "no notes, silence at " << i;
     EXPECT_GT(host->processTime().count(), 0);
+}
+
+namespace {
+
+std::string builtPlugin()
+{
+    const char* binary = std::getenv("OSTREL_BINARY_DIR");
+    return binary ? std::string(binary) + "/plugin/ostrel.so" : std::string();
+}
+
+} // namespace
+
+TEST(PresetFileRenderTest, ProgramAndBankFilesReachThePlugin)
+{
+    const std::string plugin = builtPlugin();
+    std::string error;
+    auto source = plugin.empty() ? nullptr : PluginHost::load(plugin, error);
+    if (!source)
+        GTEST_SKIP() << "built plug-in not available (run through ctest) " << error;
+    source->open(44100.0, 512);
+    source->setProgram(7);
+    const std::string name = source->programName(7);
+    const std::vector<std::uint8_t> program = source->getChunk(true);
+    const std::vector<std::uint8_t> bank = source->getChunk(false);
+    ASSERT_FALSE(program.empty());
+    ASSERT_GT(bank.size(), program.size());
+    source.reset();
+
+    const std::string fxp = tempPath("ostrel_render_program.fxp");
+    const std::string fxb = tempPath("ostrel_render_bank.fxb");
+    ASSERT_TRUE(ostrel::writePresetFile(fxp, ostrel::programPreset(program.data(), program.size(), name)));
+    ASSERT_TRUE(ostrel::writePresetFile(fxb, ostrel::bankPreset(bank.data(), bank.size())));
+
+    std::vector<std::uint8_t> chunk;
+    ASSERT_TRUE(loadPresetChunk(fxp, true, chunk, error)) << error;
+    EXPECT_EQ(chunk, program);
+    ASSERT_TRUE(loadPresetChunk(fxb, false, chunk, error)) << error;
+    EXPECT_EQ(chunk, bank);
+    EXPECT_FALSE(loadPresetChunk(fxp, false, chunk, error));
+    EXPECT_NE(error.find("--preset"), std::string::npos) << error;
+    EXPECT_FALSE(loadPresetChunk(fxb, true, chunk, error));
+    EXPECT_NE(error.find("--bank"), std::string::npos) << error;
+    EXPECT_FALSE(loadPresetChunk(plugin, true, chunk, error)) << "a file that is no preset";
+    EXPECT_TRUE(chunk.empty());
+
+    // The program file's chunk makes the current program of a fresh plug-in that sound.
+    auto target = PluginHost::load(plugin, error);
+    ASSERT_NE(target, nullptr) << error;
+    target->open(44100.0, 512);
+    ASSERT_TRUE(loadPresetChunk(fxp, true, chunk, error)) << error;
+    target->setChunk(chunk, true);
+    EXPECT_EQ(target->program(), 0);
+    EXPECT_EQ(target->currentProgramName(), name);
+    target.reset();
+
+    // Whole renders: the demo phrase once with the program file, and the demo of the bank.
+    Options o;
+    o.plugin = plugin;
+    o.demo = true;
+    o.quiet = true;
+    o.sampleRate = 8000;
+    o.tailSeconds = 0.5;
+    o.presetFile = fxp;
+    o.outFile = tempPath("ostrel_render_preset.wav");
+    ASSERT_EQ(runRender(o), 0);
+    AudioStats stats;
+    ASSERT_TRUE(measureWav(o.outFile, stats, error)) << error;
+    EXPECT_EQ(stats.frames, 8000 * 4) << "one phrase of 3.5 s and the tail";
+    EXPECT_GT(stats.peak, 0.0) << "the phrase is heard";
+    o.presetFile.clear();
+    o.bankFile = fxb;
+    ASSERT_EQ(runRender(o), 0);
+    ASSERT_TRUE(measureWav(o.outFile, stats, error)) << error;
+    EXPECT_EQ(stats.frames, 8000 * 56 + 4000) << "sixteen phrases and the tail";
+    o.bankFile = fxp;
+    EXPECT_EQ(runRender(o), 1) << "a program file given as bank";
+    std::remove(o.outFile.c_str());
+    std::remove(fxp.c_str());
+    std::remove(fxb.c_str());
 }
