@@ -67,6 +67,11 @@ step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w6
 step "DLL exports and imports" bash tools/check-dll.sh build-win/plugin/ostrel.dll
 step "host-level test under Wine" bash -c \
   'out=$(tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest 2>&1); echo "$out" | tail -n 20; echo "$out" | grep -qE "^hosttest: [0-9]+ passed, 0 failed"'
+step "Windows and Linux renders agree" bash -c \
+  'rm -f build/render-linux.raw build/render-win.raw;
+   build/plugin/ostrel-hosttest build/plugin/ostrel.so tests/hosttest --render build/render-linux.raw >/dev/null;
+   tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest --render build/render-win.raw >/dev/null 2>&1;
+   tools/compare-renders.sh build/render-linux.raw build/render-win.raw 1e-6'
 
 if [ -x tools/fuzz-chunks.sh ]; then
   step "fuzzing corpus replay" bash tools/fuzz-chunks.sh --replay
