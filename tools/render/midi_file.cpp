@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -314,8 +315,13 @@ MidiParseResult parseMidiFile(std::span<const std::uint8_t> data)
 MidiParseResult readMidiFile(const std::string& path)
 {
     constexpr std::streamoff kMaxFileSize = 64 << 20;
-    std::ifstream in(path, std::ios::binary);
     MidiParseResult result;
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        result.error = path + ": is a folder, not a MIDI file";
+        return result;
+    }
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
         result.error = path + ": cannot open the file";
         return result;
