@@ -11,7 +11,7 @@ namespace ostrel {
 namespace {
 
 constexpr int kMaxLog2 = 20;
-constexpr int kMaxPoints = 1 << kMaxLog2;
+[[maybe_unused]] constexpr int kMaxPoints = 1 << kMaxLog2;
 // 2 pi split in two parts (Cody-Waite): kTwoPiHigh has few enough mantissa bits that
 // k * kTwoPiHigh / n is exact for the k and n used here.
 constexpr double kTwoPiHigh = 6.28318530717958623200e+00; // nearest double to 2 pi

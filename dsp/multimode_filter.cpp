@@ -52,7 +52,6 @@ MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
     : tableSet(FilterTables::forSampleRate(rate == 0 ? 1u : rate)),
       sharedDither(dither),
       sampleRate(static_cast<double>(rate == 0 ? 1u : rate)),
-      invSampleRate(1.0 / sampleRate),
       cutoffPrev(0.0),
       cutoffTarget(0.0),
       gPrev(0.0),
@@ -68,7 +67,8 @@ void MultimodeFilter::setCutoff(double octaves) noexcept
     // Written so that NaN falls to the lower bound.
     const double x = std::min(kMaxCoordinate, std::max(kMinCoordinate, octaves + 3.0));
     cutoffTarget = x;
-    gTarget = FilterTables::interpolate(tableSet->tuning, FilterTables::kCutoffStepsPerOctave * x);
+    gTarget = static_cast<double>(
+        FilterTables::interpolate(tableSet->tuning, FilterTables::kCutoffStepsPerOctave * static_cast<double>(x)));
 }
 
 void MultimodeFilter::setResonance(double r) noexcept
@@ -116,8 +116,10 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
     const double r = 1.0 / static_cast<double>(n);
     double g = gPrev;
     const double dg = (gTarget - gPrev) * r;
-    const double a0 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffPrev);
-    const double a1 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffTarget);
+    const double a0 =
+        static_cast<double>(FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffPrev));
+    const double a1 =
+        static_cast<double>(FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffTarget));
     double k = a0 * resonance * 4.15;
     double dk = (a1 - a0) * resonance * r * 4.15;
     if (kThreePole)

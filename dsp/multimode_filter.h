@@ -72,7 +72,6 @@ private:
     DitherSeed* sharedDither; // nullptr: ownDither is used (a copy then keeps its own seed)
 
     double sampleRate;
-    double invSampleRate;
     double cutoffPrev;
     double cutoffTarget;
     double resonance = 0.0;

@@ -36,7 +36,7 @@ bool xFloatParam::deriveValueLocked()
     if (valid_.value)
         return true;
     if (valid_.normalized && mapping_) {
-        valueCache_ = static_cast<float>(mapping_->toValue(normalizedCache_));
+        valueCache_ = static_cast<float>(mapping_->toValue(static_cast<double>(normalizedCache_)));
     } else if (valid_.text && formatter_) {
         valueCache_ = formatter_->parse(textCache_);
     } else {
@@ -53,7 +53,7 @@ float xFloatParam::getNormalized()
         return normalizedCache_;
     if (!deriveValueLocked() || !mapping_)
         return -1.0f;
-    normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+    normalizedCache_ = static_cast<float>(mapping_->toNormalized(static_cast<double>(valueCache_)));
     valid_.normalized = true;
     return normalizedCache_;
 }
@@ -64,9 +64,9 @@ void xFloatParam::setNormalized(float x)
         std::lock_guard lock(lock_);
         if (!mapping_)
             return;
-        const double v = roundToPrecision(mapping_->toValue(x), precision_);
+        const double v = roundToPrecision(mapping_->toValue(static_cast<double>(x)), static_cast<double>(precision_));
         valueCache_ = static_cast<float>(v);
-        normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+        normalizedCache_ = static_cast<float>(mapping_->toNormalized(v));
         valid_ = {true, true, false};
     }
     notifyAll();
@@ -130,7 +130,7 @@ bool xIntParam::deriveValueLocked()
     if (valid_.value)
         return true;
     if (valid_.normalized) {
-        valueCache_ = mapping_->toValue(normalizedCache_);
+        valueCache_ = mapping_->toValue(static_cast<double>(normalizedCache_));
     } else if (valid_.text) {
         valueCache_ = textCallback_ ? textCallback_->fromText(textCache_) : vellum::parseInteger(textCache_);
     } else {
@@ -156,7 +156,7 @@ void xIntParam::setNormalized(float x)
 {
     {
         std::lock_guard lock(lock_);
-        valueCache_ = mapping_->toValue(x);
+        valueCache_ = mapping_->toValue(static_cast<double>(x));
         normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
         valid_ = {true, true, false};
     }

@@ -92,7 +92,7 @@ Patch::Patch(AutomationSink* sink) : registry_(sink)
         // LFO depths and the mod wheel are unipolar; the other sources are bipolar.
         const bool unipolar = row == 0 || row == 1 || row == 6;
         const float low = unipolar ? 0.0f : -1.0f;
-        modAmount[row] = addFloat(numbered("ModAmount ", row), "", low, 1.0f, 3, new LinearMapping(low, 1.0),
+        modAmount[row] = addFloat(numbered("ModAmount ", row), "", low, 1.0f, 3, new LinearMapping(static_cast<double>(low), 1.0),
                                   decimals(3));
     }
 
