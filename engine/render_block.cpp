@@ -66,12 +66,29 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
     std::fill_n(left, kSubBlock, 0.0f);
     std::fill_n(right, kSubBlock, 0.0f);
 
-    float* buffer = voiceBuffer.data();
+    // The sounding voices render in index order; their filters run together in between,
+    // which gives the same bits as rendering each voice whole in turn.
+    std::array<VoiceFilterState*, kMaxVoices> filters {};
+    std::array<float*, kMaxVoices> blocks {};
+    std::array<int, kMaxVoices> sounding {};
+    int count = 0;
     for (int i = 0; i < activeVoices; ++i) {
         Voice& v = voice(i);
-        if (v.state() == Voice::Idle)
+        float* block = voiceBlocks[static_cast<std::size_t>(count)].data();
+        if (!v.beginBlock(block, kSubBlock))
             continue;
-        v.renderVoice(buffer, kSubBlock);
+        const auto c = static_cast<std::size_t>(count++);
+        filters[c] = &v.filterState();
+        blocks[c] = block;
+        sounding[c] = i;
+    }
+    runVoiceFilters(filters.data(), blocks.data(), count, kSubBlock, filterDither);
+
+    for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
+        const int i = sounding[c];
+        Voice& v = voice(i);
+        float* buffer = blocks[c];
+        v.endBlock(buffer, kSubBlock);
         // Equal-power pan; -1 is fully left.
         double pan = params.panSlot[static_cast<std::size_t>(i)] + v.panModulation();
         pan = pan >= -1.0 ? std::min(pan, 1.0) : -1.0;

@@ -18,15 +18,16 @@ double clamp01(double x) noexcept
 } // namespace
 
 Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const ModState& modState,
-             DitherSeed* dither, const WaveBank& bank)
+             DitherSeed* ditherSeed, const WaveBank& bank)
     : params(&voiceParams),
       mod(&modState),
+      dither(ditherSeed ? ditherSeed : &ownDither),
       mixEnv(static_cast<int>(internalRate)),
       filterEnv(static_cast<int>(internalRate)),
       ampEnv(static_cast<int>(internalRate)),
       oscillators{Oscillator(internalRate, bank), Oscillator(internalRate, bank), Oscillator(internalRate, bank),
                   Oscillator(internalRate, bank)},
-      voiceFilter(internalRate, dither)
+      voiceFilter(internalRate)
 {
 }
 
@@ -112,9 +113,19 @@ void Voice::updateStaticMod() noexcept
 void Voice::renderVoice(float* out, int n) noexcept
 {
     n = std::clamp(n, 0, kMaxBlock);
+    if (!beginBlock(out, n))
+        return;
+    VoiceFilterState* filter = &voiceFilter;
+    runVoiceFilters(&filter, &out, 1, n, *dither);
+    endBlock(out, n);
+}
+
+bool Voice::beginBlock(float* out, int n) noexcept
+{
+    n = std::clamp(n, 0, kMaxBlock);
     if (voiceState == Idle) {
         std::fill_n(out, n, 0.0f);
-        return;
+        return false;
     }
     const VoiceParams& p = *params;
     const ModState& m = *mod;
@@ -151,8 +162,14 @@ void Voice::renderVoice(float* out, int n) noexcept
     std::fill_n(out, n, 0.0f);
     for (auto& osc : oscillators)
         osc.render(out, n);
-    voiceFilter.processBlock(out, out, n);
+    return true;
+}
 
+void Voice::endBlock(float* out, int n) noexcept
+{
+    n = std::clamp(n, 1, kMaxBlock);
+    const VoiceParams& p = *params;
+    const ModState& m = *mod;
     mixEnv.advance(n);
     filterEnv.advance(n);
     ampEnv.advance(n);

@@ -4,6 +4,7 @@
 #include "dsp/oscillator.h"
 #include "engine/envelope.h"
 #include "engine/modulation.h"
+#include "engine/render_filters.h"
 #include "engine/voice_params.h"
 
 #include <array>
@@ -28,7 +29,7 @@ public:
 
     // internalRate: the engine's internal sample rate. The voice reads `params` and `mod`
     // from then on (the engine owns them). dither: the filter noise seed shared by the
-    // engine's voices (they render one after the other).
+    // engine's voices (they render one after the other); null gives the voice its own.
     Voice(std::uint32_t internalRate, const VoiceParams& params, const ModState& mod, DitherSeed* dither,
           const WaveBank& bank = waveBank());
 
@@ -49,6 +50,15 @@ public:
 
     // Renders n (at most kMaxBlock) samples into out. An idle voice writes zeros.
     void renderVoice(float* out, int n) noexcept;
+
+    // renderVoice in three steps, so the engine can run the filters of all sounding voices
+    // together (runVoiceFilters) between the first and the last: beginBlock sets pitch, mix
+    // and filter inputs and renders the oscillators into out (false, and zeros, for an idle
+    // voice); then the filter runs on out; endBlock advances the envelopes and applies the
+    // amplitude ramp and the steal crossfade.
+    bool beginBlock(float* out, int n) noexcept;
+    void endBlock(float* out, int n) noexcept;
+    VoiceFilterState& filterState() noexcept { return voiceFilter; }
     // Pan offset of the voice, from the values of the last rendered sub-block.
     double panModulation() const noexcept;
 
@@ -62,7 +72,7 @@ public:
     const Envelope& filterEnvelope() const noexcept { return filterEnv; }
     const Envelope& ampEnvelope() const noexcept { return ampEnv; }
     const Oscillator& oscillator(int k) const noexcept { return oscillators[static_cast<std::size_t>(k & 3)]; }
-    const MultimodeFilter& filter() const noexcept { return voiceFilter; }
+    const VoiceFilterState& filter() const noexcept { return voiceFilter; }
     float staticMod(int column) const noexcept { return staticTerms[static_cast<std::size_t>(column)]; }
 
 private:
@@ -70,6 +80,8 @@ private:
 
     const VoiceParams* params;
     const ModState* mod;
+    DitherSeed ownDither;   // used when the engine gives no shared seed
+    DitherSeed* dither;
 
     int currentNote = kNoNote;
     int currentVelocity = 0;
@@ -82,7 +94,7 @@ private:
     Envelope filterEnv;
     Envelope ampEnv;
     std::array<Oscillator, 4> oscillators;
-    MultimodeFilter voiceFilter;
+    VoiceFilterState voiceFilter;
     std::array<float, mod::kStaticModCount> staticTerms {};
 };
 

@@ -122,7 +122,8 @@ private:
     Chorus chorusRight;
     Decimator decimatorLeft;
     Decimator decimatorRight;
-    std::array<float, 1024> voiceBuffer {};
+    // One sub-block per voice, for running the sounding voices' filters together.
+    std::array<std::array<float, kSubBlock>, kMaxVoices> voiceBlocks {};
     std::vector<float> internalLeft;
     std::vector<float> internalRight;
     int carried = 0;

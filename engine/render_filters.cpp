@@ -1,0 +1,290 @@
+// Multi-voice runner of the voices' multimode filters. The filter's feedback path is one long
+// chain of dependent operations per sample, so a single voice keeps the processor waiting on
+// latencies; running several voices' chains in the same loop keeps it busy. Every voice still
+// sees exactly the operations of the single-voice filter, in the same order.
+#include "engine/render_filters.h"
+
+#include "dsp/rounding.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace ostrel {
+
+namespace {
+
+constexpr std::array<float, MultimodeFilter::kModeCount> kTypeGain = {
+    3.0f, 2.0f, 1.0f, 1.0f, 1.0f, 1.5f, 1.0f, 1.5f, 1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1.0f, 0.5f};
+// Weights of the four stage outputs by type % 8.
+constexpr float kWeights[8][4] = {
+    {0.0f, -1.0f, 2.0f, -1.0f}, {1.0f, -3.0f, 3.0f, -1.0f}, {1.0f, -3.0f, 6.0f, -4.0f}, {1.0f, -2.0f, 2.0f, 0.0f},
+    {0.0f, -1.0f, 0.0f, 0.0f},  {1.0f, -2.0f, 1.0f, 0.0f},  {0.0f, 0.0f, 0.0f, 1.0f},   {1.0f, -1.0f, 0.0f, 0.0f},
+};
+constexpr float kSaturationLow = -1024.0f;
+constexpr float kSaturationHigh = 1024.9999f;
+constexpr double kFlushThreshold = 1e-15;
+constexpr double kDitherScale = 5e-13;
+constexpr float kDrive = 0.5f;
+constexpr float kFeedbackInputShare = 0.5f;
+constexpr float kFeedbackScale = 2.0f;
+constexpr double kInputGain = 1.0;
+constexpr double kOutputGain = 1.0;
+constexpr int kLanes = 8;
+constexpr int kMaxSamples = 64;
+
+double flushTiny(double v) noexcept { return std::fabs(v) < kFlushThreshold ? 0.0 : v; }
+
+std::uint32_t nextSeed(std::uint32_t seed) noexcept { return seed * 196314165u + 907633515u; }
+
+} // namespace
+
+VoiceFilterState::VoiceFilterState(std::uint32_t sampleRate)
+    : tables(FilterTables::forSampleRate(sampleRate == 0 ? 1u : sampleRate)),
+      cutoffPrev(0.0),
+      cutoffTarget(0.0),
+      gPrev(0.0),
+      gTarget(0.0)
+{
+    setCutoff(0.0);
+    cutoffPrev = cutoffTarget;
+    gPrev = gTarget;
+}
+
+void VoiceFilterState::setCutoff(double octaves) noexcept
+{
+    const double x = std::min(MultimodeFilter::kMaxCoordinate, std::max(MultimodeFilter::kMinCoordinate, octaves + 3.0));
+    cutoffTarget = x;
+    gTarget = FilterTables::interpolate(tables->tuning, FilterTables::kCutoffStepsPerOctave * x);
+}
+
+void VoiceFilterState::setResonance(double r) noexcept
+{
+    if (std::isnan(r))
+        r = 0.0;
+    resonance = std::clamp(r, -MultimodeFilter::kMaxResonance, MultimodeFilter::kMaxResonance);
+}
+
+namespace {
+
+// Per-lane state of a group of L voices of one structure while their block runs. Unused
+// lanes run on silence and are not written back.
+template <int L>
+struct LaneState
+{
+    double g[L] {}, dg[L] {}, k[L] {}, dk[L] {}, w1[L] {}, w2[L] {}, w3[L] {}, w4[L] {};
+    double s1[L] {}, s2[L] {}, s3[L] {}, s4[L] {}, d[L] {};
+    std::uint32_t seed[L] {};
+    float data[kMaxSamples][L] {}; // sample-major, so each step of the lanes is contiguous
+};
+
+// The sample loop of the filter for L voices side by side. Each short loop over the lanes does
+// one step of the single-voice filter for every voice, so it compiles to vector instructions
+// (gathers for the table reads where the processor has them); the arithmetic of each voice is
+// unchanged, operation by operation.
+template <bool kThreePole, int L>
+[[gnu::always_inline]] inline void filterLanes(LaneState<L>& st, int n, const float* saturation) noexcept
+{
+    const double A = static_cast<double>(kDrive * 128.0f);
+    const double B = static_cast<double>(-kFeedbackInputShare * (kDrive * 128.0f));
+    for (int j = 0; j < n; ++j) {
+        double u[L];
+        float z[L];
+        int idx[L];
+        float sat[L];
+        for (int l = 0; l < L; ++l) {
+            st.seed[l] = nextSeed(st.seed[l]);
+            u[l] = static_cast<double>(st.data[j][l]) * kInputGain
+                   + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
+        }
+        for (int l = 0; l < L; ++l) {
+            // tanh(drive * (y4 - share * u)) from the table, index counted from its centre.
+            const float zz = static_cast<float>(A * st.s4[l] + B * u[l]);
+            z[l] = std::min(kSaturationHigh, std::max(kSaturationLow, zz));
+        }
+        for (int l = 0; l < L; ++l) {
+            const int truncated = static_cast<int>(z[l]);
+            idx[l] = truncated - (z[l] < static_cast<float>(truncated) ? 1 : 0);
+        }
+        for (int l = 0; l < L; ++l) {
+            const float phi = z[l] - static_cast<float>(idx[l]);
+            sat[l] = (1.0f - phi) * saturation[idx[l]] + phi * saturation[idx[l] + 1];
+        }
+        for (int l = 0; l < L; ++l) {
+            const double x0 = u[l] - st.k[l] * static_cast<double>(sat[l]);
+            if (kThreePole) {
+                st.s1[l] = x0;
+                st.s2[l] = st.s2[l] + st.g[l] * (0.75 * x0 + 0.25 * st.d[l] - st.s2[l]);
+            } else {
+                st.s1[l] = st.s1[l] + st.g[l] * (x0 - st.s1[l]);
+                st.s2[l] = st.s2[l] + st.g[l] * (0.5 * (st.s1[l] + st.d[l]) - st.s2[l]);
+            }
+            st.d[l] = st.s1[l];
+            st.s3[l] = st.s3[l] + st.g[l] * (st.s2[l] - st.s3[l]);
+            st.s4[l] = st.s4[l] + st.g[l] * (st.s3[l] - st.s4[l]);
+            st.data[j][l] = static_cast<float>(st.w1[l] * st.s1[l] + st.w2[l] * st.s2[l] + st.w3[l] * st.s3[l]
+                                               + st.w4[l] * st.s4[l]);
+            st.g[l] += st.dg[l];
+            st.k[l] += st.dk[l];
+        }
+    }
+}
+
+template <bool kThreePole, int L>
+void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexcept
+{
+    filterLanes<kThreePole, L>(st, n, saturation);
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same loop compiled for AVX2 (four doubles per instruction, real gathers), chosen at run
+// time where the processor has it. No FMA: the same bits as the baseline.
+#define OSTREL_FILTER_AVX2 1
+template <bool kThreePole, int L>
+[[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, int n, const float* saturation) noexcept
+{
+    filterLanes<kThreePole, L>(st, n, saturation);
+}
+
+bool cpuHasAvx2() noexcept
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+#else
+bool cpuHasAvx2() noexcept
+{
+    return false;
+}
+#endif
+
+const bool gUseAvx2 = cpuHasAvx2();
+
+} // namespace
+
+// One group of up to L voices of the same structure, run sample by sample side by side.
+struct VoiceFilterRunner
+{
+    template <bool kThreePole, int L>
+    static void run(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
+                    int n) noexcept
+    {
+        const float* saturation = filters[0]->tables->saturation->data() + FilterTables::kSaturationCentre;
+        const double r = 1.0 / static_cast<double>(n);
+        LaneState<L> st;
+        for (int l = 0; l < lanes; ++l) {
+            const VoiceFilterState& f = *filters[l];
+            const FilterTables& t = *f.tables;
+            st.g[l] = f.gPrev;
+            st.dg[l] = (f.gTarget - f.gPrev) * r;
+            const double a0 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * f.cutoffPrev);
+            const double a1 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * f.cutoffTarget);
+            double kk = a0 * f.resonance * 4.15;
+            double dkk = (a1 - a0) * f.resonance * r * 4.15;
+            if (kThreePole) {
+                kk *= 2.0;
+                dkk *= 2.0;
+            }
+            st.k[l] = kk * static_cast<double>(kFeedbackScale);
+            st.dk[l] = dkk * static_cast<double>(kFeedbackScale);
+            const int type = MultimodeFilter::typeOfMode(f.mode);
+            const float* row = kWeights[type % 8];
+            const double gain = kOutputGain * static_cast<double>(kTypeGain[static_cast<std::size_t>(type)]);
+            st.w1[l] = static_cast<double>(row[0]) * gain;
+            st.w2[l] = static_cast<double>(row[1]) * gain;
+            st.w3[l] = static_cast<double>(row[2]) * gain;
+            st.w4[l] = static_cast<double>(row[3]) * gain;
+            st.s1[l] = f.y1;
+            st.s2[l] = f.y2;
+            st.s3[l] = f.y3;
+            st.s4[l] = f.y4;
+            st.d[l] = f.delayed;
+            st.seed[l] = seeds[l];
+            for (int j = 0; j < n; ++j)
+                st.data[j][l] = buffers[l][j];
+        }
+
+#ifdef OSTREL_FILTER_AVX2
+        if (gUseAvx2)
+            filterLanesAvx2<kThreePole, L>(st, n, saturation);
+        else
+#endif
+            filterLanesBaseline<kThreePole, L>(st, n, saturation);
+
+        for (int l = 0; l < lanes; ++l) {
+            VoiceFilterState& f = *filters[l];
+            for (int j = 0; j < n; ++j)
+                buffers[l][j] = st.data[j][l];
+            f.y1 = flushTiny(st.s1[l]);
+            f.y2 = flushTiny(st.s2[l]);
+            f.y3 = flushTiny(st.s3[l]);
+            f.y4 = flushTiny(st.s4[l]);
+            f.delayed = flushTiny(st.d[l]);
+            f.gPrev = f.gTarget;
+            f.cutoffPrev = f.cutoffTarget;
+        }
+    }
+
+    template <bool kThreePole>
+    static void runGroup(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds,
+                         int lanes, int n) noexcept
+    {
+        if (lanes == 1)
+            run<kThreePole, 1>(filters, buffers, seeds, lanes, n);
+        else if (lanes <= 4)
+            run<kThreePole, 4>(filters, buffers, seeds, lanes, n);
+        else
+            run<kThreePole, kLanes>(filters, buffers, seeds, lanes, n);
+    }
+};
+
+void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, int count, int n,
+                     DitherSeed& dither) noexcept
+{
+    constexpr int kMaxVoices = 32;
+    count = std::clamp(count, 0, kMaxVoices);
+    n = std::min(n, kMaxSamples);
+    if (count == 0 || n <= 0)
+        return;
+
+    // Each filter starts where the previous one in the given order would have left the
+    // shared dither sequence.
+    std::array<std::uint32_t, kMaxVoices> startSeed {};
+    std::uint32_t seed = dither.value;
+    for (int v = 0; v < count; ++v) {
+        startSeed[static_cast<std::size_t>(v)] = seed;
+        for (int j = 0; j < n; ++j)
+            seed = nextSeed(seed);
+    }
+    dither.value = seed;
+
+    // Group by structure, then run the groups kLanes voices at a time.
+    for (const bool threePole : {false, true}) {
+        std::array<VoiceFilterState*, kLanes> groupFilters {};
+        std::array<float*, kLanes> groupBuffers {};
+        std::array<std::uint32_t, kLanes> groupSeeds {};
+        int lanes = 0;
+        const auto flush = [&] {
+            if (lanes == 0)
+                return;
+            if (threePole)
+                VoiceFilterRunner::runGroup<true>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes, n);
+            else
+                VoiceFilterRunner::runGroup<false>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes, n);
+            lanes = 0;
+        };
+        for (int v = 0; v < count; ++v) {
+            if (filters[v]->threePole() != threePole)
+                continue;
+            const auto l = static_cast<std::size_t>(lanes++);
+            groupFilters[l] = filters[v];
+            groupBuffers[l] = buffers[v];
+            groupSeeds[l] = startSeed[static_cast<std::size_t>(v)];
+            if (lanes == kLanes)
+                flush();
+        }
+        flush();
+    }
+}
+
+} // namespace ostrel
