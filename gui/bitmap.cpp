@@ -15,7 +15,8 @@ std::uint8_t byteAt(const std::uint8_t* table, std::size_t size, std::size_t i)
 } // namespace
 
 xBitmap::xBitmap(int bitDepth, int width, int height)
-    : bitDepth_(bitDepth)
+    : xRefCounted(0)
+    , bitDepth_(bitDepth)
     , bytesPerPixel_(bitDepth == 8 ? 1 : 4)
     , stride_(width * bytesPerPixel_)
     , width_(width)

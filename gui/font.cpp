@@ -20,7 +20,8 @@ std::int32_t int32At(const std::uint8_t* table, std::size_t size, std::size_t i)
 } // namespace
 
 xFont::xFont(int stripWidth, int glyphHeight)
-    : stripWidth_(stripWidth)
+    : xRefCounted(0)
+    , stripWidth_(stripWidth)
     , glyphHeight_(glyphHeight)
     , coverage_(static_cast<std::size_t>(stripWidth) * static_cast<std::size_t>(glyphHeight), 0)
     , kerning_(256 * 256, 0)

@@ -10,25 +10,27 @@ namespace vellum {
 
 // Base of everything the toolkit shares by reference count (listeners, bitmaps, fonts).
 // A holder calls addRef when it takes the object and release when it lets it go; the object
-// deletes itself when the last holder lets go.
+// deletes itself when the count falls below 1. Listeners start with the count 1 of the object
+// that made them; bitmaps and fonts start at 0 and belong to whoever asked for them until a
+// holder takes them (releasing an object nobody holds deletes it).
 class xRefCounted {
 public:
     void addRef() { refs_.fetch_add(1, std::memory_order_relaxed); }
     void release()
     {
-        if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        if (refs_.fetch_sub(1, std::memory_order_acq_rel) - 1 < 1)
             delete this;
     }
     int refCount() const { return refs_.load(std::memory_order_relaxed); }
 
 protected:
-    xRefCounted() = default;
+    explicit xRefCounted(int initialCount = 1) : refs_(initialCount) {}
     virtual ~xRefCounted() = default;
     xRefCounted(const xRefCounted&) = delete;
     xRefCounted& operator=(const xRefCounted&) = delete;
 
 private:
-    std::atomic<int> refs_{1};
+    std::atomic<int> refs_;
 };
 
 // Something that wants to know when a subject's value changed.

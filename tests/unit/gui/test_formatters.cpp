@@ -102,3 +102,29 @@ TEST(Subject, ListenerMayRemoveItselfWhileBeingNotified)
     EXPECT_EQ(subject.listenerCount(), 0u);
     listener->release();
 }
+
+namespace {
+struct Counted final : xRefCounted {
+    explicit Counted(int initial, bool* deleted) : xRefCounted(initial), flag(deleted) {}
+    ~Counted() override { *flag = true; }
+    bool* flag;
+};
+} // namespace
+
+TEST(RefCounted, SharedResourcesStartUnheldAndDieWithTheirLastHolder)
+{
+    bool deleted = false;
+    auto* image = new Counted(0, &deleted); // as bitmaps and fonts are made
+    EXPECT_EQ(image->refCount(), 0);
+    image->addRef(); // first control takes it
+    image->addRef(); // second control
+    image->release();
+    EXPECT_FALSE(deleted);
+    image->release(); // the last holder lets go
+    EXPECT_TRUE(deleted);
+
+    deleted = false;
+    auto* unheld = new Counted(0, &deleted);
+    unheld->release(); // nobody took it: the asker lets it go
+    EXPECT_TRUE(deleted);
+}
