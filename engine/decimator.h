@@ -31,6 +31,7 @@ public:
 
 private:
     std::vector<float> work; // history followed by the new input, kHistory + 2 * kMaxOutput + 128
+    std::vector<double> sums; // running sums of the outputs, kMaxOutput
 };
 
 } // namespace ostrel

@@ -8,7 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace ostrel {
 
@@ -72,78 +77,129 @@ namespace {
 template <int L>
 struct LaneState
 {
-    double g[L] {}, dg[L] {}, k[L] {}, dk[L] {}, w1[L] {}, w2[L] {}, w3[L] {}, w4[L] {};
-    double s1[L] {}, s2[L] {}, s3[L] {}, s4[L] {}, d[L] {};
-    std::uint32_t seed[L] {};
-    float data[kMaxSamples][L] {}; // sample-major, so each step of the lanes is contiguous
+    // Left uninitialised: the runner fills every lane it uses and zeroes the others.
+    double g[L], dg[L], k[L], dk[L], w1[L], w2[L], w3[L], w4[L];
+    double s1[L], s2[L], s3[L], s4[L], d[L];
+    std::uint32_t seed[L];
+    float data[kMaxSamples][L]; // sample-major, so each step of the lanes is contiguous
 };
 
-// The sample loop of the filter for L voices side by side. Each short loop over the lanes does
-// one step of the single-voice filter for every voice, so it compiles to vector instructions
-// (gathers for the table reads where the processor has them); the arithmetic of each voice is
-// unchanged, operation by operation.
-template <bool kThreePole, int L>
-[[gnu::always_inline]] inline void filterLanes(LaneState<L>& st, int n, const float* saturation) noexcept
+// The sample loop of the filter for L voices side by side, in three steps per sample. Each
+// short loop over the lanes does one step of the single-voice filter for every voice, so it
+// compiles to vector instructions; the arithmetic of each voice is unchanged, operation by
+// operation.
+
+// Input with its dither: u = in * inputGain + seed * 5e-13.
+template <int L>
+[[gnu::always_inline]] inline void laneInputs(LaneState<L>& st, int j, double* u) noexcept
+{
+    for (int l = 0; l < L; ++l) {
+        st.seed[l] = nextSeed(st.seed[l]);
+        u[l] = static_cast<double>(st.data[j][l]) * kInputGain
+               + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
+    }
+}
+
+// tanh(drive * (y4 - share * u)) from the table, the argument clamped to its ends and counted
+// from its centre entry.
+template <int L>
+[[gnu::always_inline]] inline void laneSaturation(const LaneState<L>& st, const double* u, const float* saturation,
+                                                  float* sat) noexcept
 {
     const double A = static_cast<double>(kDrive * 128.0f);
     const double B = static_cast<double>(-kFeedbackInputShare * (kDrive * 128.0f));
-    for (int j = 0; j < n; ++j) {
-        double u[L];
-        float z[L];
-        int idx[L];
-        float sat[L];
-        for (int l = 0; l < L; ++l) {
-            st.seed[l] = nextSeed(st.seed[l]);
-            u[l] = static_cast<double>(st.data[j][l]) * kInputGain
-                   + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
+    for (int l = 0; l < L; ++l) {
+        const float zz = static_cast<float>(A * st.s4[l] + B * u[l]);
+        const float z = std::min(kSaturationHigh, std::max(kSaturationLow, zz));
+        const int idx = floorToInt(z);
+        const float phi = z - static_cast<float>(idx);
+        sat[l] = (1.0f - phi) * saturation[idx] + phi * saturation[idx + 1];
+    }
+}
+
+// The four stages and the output mix.
+template <bool kThreePole, int L>
+[[gnu::always_inline]] inline void laneStages(LaneState<L>& st, int j, const double* u, const float* sat) noexcept
+{
+    for (int l = 0; l < L; ++l) {
+        const double x0 = u[l] - st.k[l] * static_cast<double>(sat[l]);
+        if (kThreePole) {
+            st.s1[l] = x0;
+            st.s2[l] = st.s2[l] + st.g[l] * (0.75 * x0 + 0.25 * st.d[l] - st.s2[l]);
+        } else {
+            st.s1[l] = st.s1[l] + st.g[l] * (x0 - st.s1[l]);
+            st.s2[l] = st.s2[l] + st.g[l] * (0.5 * (st.s1[l] + st.d[l]) - st.s2[l]);
         }
-        for (int l = 0; l < L; ++l) {
-            // tanh(drive * (y4 - share * u)) from the table, index counted from its centre.
-            const float zz = static_cast<float>(A * st.s4[l] + B * u[l]);
-            z[l] = std::min(kSaturationHigh, std::max(kSaturationLow, zz));
-        }
-        for (int l = 0; l < L; ++l) {
-            const int truncated = static_cast<int>(z[l]);
-            idx[l] = truncated - (z[l] < static_cast<float>(truncated) ? 1 : 0);
-        }
-        for (int l = 0; l < L; ++l) {
-            const float phi = z[l] - static_cast<float>(idx[l]);
-            sat[l] = (1.0f - phi) * saturation[idx[l]] + phi * saturation[idx[l] + 1];
-        }
-        for (int l = 0; l < L; ++l) {
-            const double x0 = u[l] - st.k[l] * static_cast<double>(sat[l]);
-            if (kThreePole) {
-                st.s1[l] = x0;
-                st.s2[l] = st.s2[l] + st.g[l] * (0.75 * x0 + 0.25 * st.d[l] - st.s2[l]);
-            } else {
-                st.s1[l] = st.s1[l] + st.g[l] * (x0 - st.s1[l]);
-                st.s2[l] = st.s2[l] + st.g[l] * (0.5 * (st.s1[l] + st.d[l]) - st.s2[l]);
-            }
-            st.d[l] = st.s1[l];
-            st.s3[l] = st.s3[l] + st.g[l] * (st.s2[l] - st.s3[l]);
-            st.s4[l] = st.s4[l] + st.g[l] * (st.s3[l] - st.s4[l]);
-            st.data[j][l] = static_cast<float>(st.w1[l] * st.s1[l] + st.w2[l] * st.s2[l] + st.w3[l] * st.s3[l]
-                                               + st.w4[l] * st.s4[l]);
-            st.g[l] += st.dg[l];
-            st.k[l] += st.dk[l];
-        }
+        st.d[l] = st.s1[l];
+        st.s3[l] = st.s3[l] + st.g[l] * (st.s2[l] - st.s3[l]);
+        st.s4[l] = st.s4[l] + st.g[l] * (st.s3[l] - st.s4[l]);
+        st.data[j][l] =
+            static_cast<float>(st.w1[l] * st.s1[l] + st.w2[l] * st.s2[l] + st.w3[l] * st.s3[l] + st.w4[l] * st.s4[l]);
+        st.g[l] += st.dg[l];
+        st.k[l] += st.dk[l];
     }
 }
 
 template <bool kThreePole, int L>
 void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexcept
 {
-    filterLanes<kThreePole, L>(st, n, saturation);
+    for (int j = 0; j < n; ++j) {
+        double u[L];
+        float sat[L];
+        laneInputs<L>(st, j, u);
+        laneSaturation<L>(st, u, saturation, sat);
+        laneStages<kThreePole, L>(st, j, u, sat);
+    }
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same loop compiled for AVX2 (four doubles per instruction, real gathers), chosen at run
-// time where the processor has it. No FMA: the same bits as the baseline.
 #define OSTREL_FILTER_AVX2 1
+
+// laneSaturation for eight lanes in AVX2 instructions: the same conversions, comparisons and
+// float arithmetic per lane (max/min pick exactly as the scalar clamp, also for NaN), with the
+// table read by gathers.
+[[gnu::target("avx2"), gnu::always_inline]] inline void laneSaturationAvx2(const LaneState<8>& st, const double* u,
+                                                                           const float* saturation, float* sat) noexcept
+{
+    const __m256d A = _mm256_set1_pd(static_cast<double>(kDrive * 128.0f));
+    const __m256d B = _mm256_set1_pd(static_cast<double>(-kFeedbackInputShare * (kDrive * 128.0f)));
+    const __m256d zLow = _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4)), _mm256_mul_pd(B, _mm256_loadu_pd(u)));
+    const __m256d zHigh =
+        _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4 + 4)), _mm256_mul_pd(B, _mm256_loadu_pd(u + 4)));
+    __m256 z = _mm256_set_m128(_mm256_cvtpd_ps(zHigh), _mm256_cvtpd_ps(zLow));
+    z = _mm256_min_ps(_mm256_max_ps(z, _mm256_set1_ps(kSaturationLow)), _mm256_set1_ps(kSaturationHigh));
+    const __m256i truncated = _mm256_cvttps_epi32(z);
+    const __m256 below = _mm256_cmp_ps(z, _mm256_cvtepi32_ps(truncated), _CMP_LT_OQ);
+    const __m256i idx = _mm256_add_epi32(truncated, _mm256_castps_si256(below)); // -1 where below
+    const __m256 phi = _mm256_sub_ps(z, _mm256_cvtepi32_ps(idx));
+    // Plain loads rather than gathers: gathers are slow on some processors and were no
+    // faster here.
+    alignas(32) int at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
+    const __m256 a = _mm256_setr_ps(saturation[at[0]], saturation[at[1]], saturation[at[2]], saturation[at[3]],
+                                    saturation[at[4]], saturation[at[5]], saturation[at[6]], saturation[at[7]]);
+    const __m256 b = _mm256_setr_ps(saturation[at[0] + 1], saturation[at[1] + 1], saturation[at[2] + 1],
+                                    saturation[at[3] + 1], saturation[at[4] + 1], saturation[at[5] + 1],
+                                    saturation[at[6] + 1], saturation[at[7] + 1]);
+    const __m256 value = _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
+    _mm256_storeu_ps(sat, value);
+}
+
+// The same loop compiled for AVX2, chosen at run time where the processor has it. No FMA:
+// the same bits as the baseline.
 template <bool kThreePole, int L>
 [[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, int n, const float* saturation) noexcept
 {
-    filterLanes<kThreePole, L>(st, n, saturation);
+    for (int j = 0; j < n; ++j) {
+        double u[L];
+        float sat[L];
+        laneInputs<L>(st, j, u);
+        if constexpr (L == 8)
+            laneSaturationAvx2(st, u, saturation, sat);
+        else
+            laneSaturation<L>(st, u, saturation, sat);
+        laneStages<kThreePole, L>(st, j, u, sat);
+    }
 }
 
 bool cpuHasAvx2() noexcept
@@ -158,7 +214,8 @@ bool cpuHasAvx2() noexcept
 }
 #endif
 
-const bool gUseAvx2 = cpuHasAvx2();
+// Which kernel runs; set once at start-up (tests may switch it).
+std::atomic<bool> gUseAvx2 {cpuHasAvx2()};
 
 } // namespace
 
@@ -172,6 +229,14 @@ struct VoiceFilterRunner
         const float* saturation = filters[0]->tables->saturation->data() + FilterTables::kSaturationCentre;
         const double r = 1.0 / static_cast<double>(n);
         LaneState<L> st;
+        for (int l = lanes; l < L; ++l) {
+            st.g[l] = st.dg[l] = st.k[l] = st.dk[l] = 0.0;
+            st.w1[l] = st.w2[l] = st.w3[l] = st.w4[l] = 0.0;
+            st.s1[l] = st.s2[l] = st.s3[l] = st.s4[l] = st.d[l] = 0.0;
+            st.seed[l] = 0;
+            for (int j = 0; j < n; ++j)
+                st.data[j][l] = 0.0f;
+        }
         for (int l = 0; l < lanes; ++l) {
             const VoiceFilterState& f = *filters[l];
             const FilterTables& t = *f.tables;
@@ -205,7 +270,7 @@ struct VoiceFilterRunner
         }
 
 #ifdef OSTREL_FILTER_AVX2
-        if (gUseAvx2)
+        if (gUseAvx2.load(std::memory_order_relaxed))
             filterLanesAvx2<kThreePole, L>(st, n, saturation);
         else
 #endif
@@ -249,12 +314,18 @@ void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, in
 
     // Each filter starts where the previous one in the given order would have left the
     // shared dither sequence.
+    // n steps of the generator at once: seed -> multiplier * seed + increment (mod 2^32).
+    std::uint32_t multiplier = 1u;
+    std::uint32_t increment = 0u;
+    for (int j = 0; j < n; ++j) {
+        multiplier *= 196314165u;
+        increment = increment * 196314165u + 907633515u;
+    }
     std::array<std::uint32_t, kMaxVoices> startSeed {};
     std::uint32_t seed = dither.value;
     for (int v = 0; v < count; ++v) {
         startSeed[static_cast<std::size_t>(v)] = seed;
-        for (int j = 0; j < n; ++j)
-            seed = nextSeed(seed);
+        seed = seed * multiplier + increment;
     }
     dither.value = seed;
 
@@ -285,6 +356,13 @@ void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, in
         }
         flush();
     }
+}
+
+bool selectVoiceFilterKernel(bool avx2) noexcept
+{
+    const bool available = cpuHasAvx2();
+    gUseAvx2.store(avx2 && available, std::memory_order_relaxed);
+    return !avx2 || available;
 }
 
 } // namespace ostrel

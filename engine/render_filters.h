@@ -53,4 +53,8 @@ private:
 void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, int count, int n,
                      DitherSeed& dither) noexcept;
 
+// Chooses the AVX2 kernel (where the processor has it) or the baseline one; both give the
+// same bits. Returns false when AVX2 was asked for but is not available. For tests.
+bool selectVoiceFilterKernel(bool avx2) noexcept;
+
 } // namespace ostrel

@@ -88,6 +88,8 @@ int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept
     p.chorusOn = patch.chorusOn->value().get() == 1;
     p.filterMode = static_cast<std::uint32_t>(readIndex(patch.filterMode, kFilterModeCount, 0));
 
+    ++p.generation;
+
     for (std::size_t row = 0; row < static_cast<std::size_t>(kModRows); ++row)
         mod.amount[row] = static_cast<float>(readFloat(patch.modAmount[row]));
     mod.clearRoutes();

@@ -31,9 +31,17 @@ Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const M
 {
 }
 
+void Voice::refreshEnvelopes() noexcept
+{
+    if (!envelopesLoaded || loadedGeneration != params->generation)
+        loadEnvelopes();
+}
+
 void Voice::loadEnvelopes() noexcept
 {
     const VoiceParams& p = *params;
+    loadedGeneration = p.generation;
+    envelopesLoaded = true;
     for (int k = 0; k < 4; ++k) {
         const auto i = static_cast<std::size_t>(k);
         mixEnv.setTime(k, p.mixTime[i]);
@@ -129,7 +137,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
     }
     const VoiceParams& p = *params;
     const ModState& m = *mod;
-    loadEnvelopes();
+    refreshEnvelopes();
 
     // Pitch: octaves relative to A4 from note, tuning, bend and modulation.
     const double filterEnvOut = filterEnv.output();

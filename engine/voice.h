@@ -77,12 +77,16 @@ public:
 
 private:
     void loadEnvelopes() noexcept;
+    // loadEnvelopes when the parameters changed since the last load.
+    void refreshEnvelopes() noexcept;
 
     const VoiceParams* params;
     const ModState* mod;
     DitherSeed ownDither;   // used when the engine gives no shared seed
     DitherSeed* dither;
 
+    std::uint32_t loadedGeneration = 0;
+    bool envelopesLoaded = false;
     int currentNote = kNoNote;
     int currentVelocity = 0;
     State voiceState = Idle;

@@ -46,6 +46,10 @@ struct VoiceParams
     float chorusDepth = 0.25f;                           // chorusDepth parameter * 0.5
     bool chorusOn = false;
     std::uint32_t filterMode = 0;                        // 0..15
+
+    // Changes with every snapshot, so voices reload their envelope settings only when the
+    // settings may have changed.
+    std::uint32_t generation = 0;
 };
 
 } // namespace ostrel

@@ -1,0 +1,97 @@
+// Cost of the whole voice engine through the audio callback path (snapshot, events, voices,
+// chorus, decimation, floating-point environment): all four oscillators of every voice
+// sounding through the centre of the mix, filter mode 0 with resonance, chorus on.
+// Counters: realtime = seconds of audio per CPU second (one core); voice_sample = CPU time
+// per voice and internal sample.
+#include "dsp/wave_bank.h"
+#include "engine/event_queue.h"
+#include "engine/render_callback.h"
+#include "engine/voice_engine.h"
+#include "patch/patch.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using namespace ostrel;
+
+// The bench has no module resources: every stored wave is a bright synthetic cycle, which
+// costs what a real wave costs.
+void buildBenchWaves()
+{
+    static const bool built = [] {
+        std::vector<unsigned char> bytes(kWavesResourceSize);
+        for (std::size_t w = 0; w < static_cast<std::size_t>(kStoredWaveCount); ++w) {
+            for (std::size_t i = 0; i < static_cast<std::size_t>(kRawWaveLength); ++i) {
+                const double x = 2.0 * 3.141592653589793 * static_cast<double>(i) / kRawWaveLength;
+                const double s = 0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
+                const auto code = static_cast<std::uint16_t>(2048 + std::lround(1900.0 * s));
+                bytes[2 * (w * kRawWaveLength + i)] = static_cast<unsigned char>(code & 0xFF);
+                bytes[2 * (w * kRawWaveLength + i) + 1] = static_cast<unsigned char>(code >> 8);
+            }
+        }
+        return buildWaveBank(bytes.data(), bytes.size());
+    }();
+    (void)built;
+}
+
+void runEngine(benchmark::State& state)
+{
+    const int voices = static_cast<int>(state.range(0));
+    const int hostRate = static_cast<int>(state.range(1));
+    constexpr int kBlock = 512;
+    buildBenchWaves();
+
+    Patch patch(nullptr);
+    patch.initPatch();
+    for (int k = 0; k < kOscCount; ++k)
+        patch.oscWaveform[static_cast<std::size_t>(k)]->value().set(3 + 11 * k);
+    patch.oscTune[1]->value().set(7.0f);
+    patch.oscFinetune[2]->value().set(8.0f);
+    patch.oscTune[3]->value().set(-12.0f);
+    patch.filterMode->value().set(0);
+    patch.resonance->value().set(0.7f);
+    patch.cutoff->value().set(6.0f);
+    patch.chorusOn->value().set(1);
+    patch.polyphony->value().set(32.0f);
+    patch.volume->value().set(-24.0f);
+
+    VoiceEngine engine(hostRate);
+    EventQueue queue;
+    for (int v = 0; v < voices; ++v)
+        queueMidiMessage(queue, 0, 0x90, static_cast<std::uint8_t>(36 + (v * 7) % 60), 100);
+    std::vector<float> left(kBlock), right(kBlock), scratchLeft(kBlock), scratchRight(kBlock);
+    // Past the attack, all voices in their sustain.
+    for (int b = 0; b < 100; ++b)
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace,
+                            scratchLeft.data(), scratchRight.data());
+
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace,
+                            scratchLeft.data(), scratchRight.data());
+        benchmark::DoNotOptimize(left.data());
+        benchmark::DoNotOptimize(right.data());
+        frames += kBlock;
+    }
+    int sounding = 0;
+    for (int i = 0; i < engine.voiceCount(); ++i)
+        sounding += engine.voice(i).state() != Voice::Idle ? 1 : 0;
+    if (sounding != voices)
+        state.SkipWithError("not every voice sounded");
+    const double audioSeconds = static_cast<double>(frames) / hostRate;
+    state.counters["realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+    state.counters["voice_sample"] = benchmark::Counter(
+        static_cast<double>(frames) * 2.0 * voices, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(runEngine)
+    ->ArgNames({"voices", "rate"})
+    ->ArgsProduct({{1, 8, 32}, {44100, 48000}})
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
