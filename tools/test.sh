@@ -46,13 +46,14 @@ mkdir -p build
 bash tools/setup-deps.sh || exit 1
 
 # Native build: plug-in, tests, tools and benchmarks (benchmarks are built, not run).
-step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release
+step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release -DOSTREL_TOOLS=ON -DOSTREL_BENCH=ON
 step "native tests (unit, host-level, resource reproduction)" \
   ctest --test-dir build --output-on-failure -j"$jobs"
 
-# Sanitizers: the unit tests and the host-level test with ASan and UBSan.
+# Sanitizers: the unit tests, the host-level test and the tools (MIDI reader, generators)
+# with ASan and UBSan.
 step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  "-DOSTREL_SANITIZE=address,undefined" -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF
+  "-DOSTREL_SANITIZE=address,undefined" -DOSTREL_TOOLS=ON -DOSTREL_BENCH=OFF
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
