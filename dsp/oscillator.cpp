@@ -157,12 +157,18 @@ void Oscillator::render(float* out, int n) noexcept
 
     if (wave == static_cast<std::uint32_t>(kNoiseWave)) {
         const double multiplier = amplitude * kInvTwoPow15;
-        std::uint32_t seed = gNoiseSeed.load(std::memory_order_relaxed);
+        std::uint32_t seed = noise ? noise->value : gNoiseSeed.load(std::memory_order_relaxed);
+        const auto storeSeed = [this](std::uint32_t s) {
+            if (noise)
+                noise->value = s;
+            else
+                gNoiseSeed.store(s, std::memory_order_relaxed);
+        };
         if (amplitude == 0.0) {
-            // Nothing is added, but the shared sequence moves on as if it had been.
+            // Nothing is added, but the sequence moves on as if it had been.
             for (int j = 0; j < n; ++j)
                 seed = seed * 196314165u + 907633515u;
-            gNoiseSeed.store(seed, std::memory_order_relaxed);
+            storeSeed(seed);
             return;
         }
         for (int j = 0; j < n; ++j) {
@@ -170,7 +176,7 @@ void Oscillator::render(float* out, int n) noexcept
             const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
             out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
         }
-        gNoiseSeed.store(seed, std::memory_order_relaxed);
+        storeSeed(seed);
         return;
     }
 

@@ -15,6 +15,14 @@
 
 namespace ostrel {
 
+// The state of a noise generator. An engine gives one to all its oscillators (they render one
+// after the other on its audio thread), so each plug-in instance has its own reproducible
+// noise; oscillators without one share the process-wide seed.
+struct NoiseSeed {
+    static constexpr std::uint32_t kInitial = 22222;
+    std::uint32_t value = kInitial;
+};
+
 class Oscillator {
 public:
     // sampleRate: the engine's internal rate in hertz (twice the host's). Reads the global bank
@@ -24,6 +32,9 @@ public:
     // Stores f (hertz) and chooses the table level: floor(log2(f / sampleRate)) + 10 clamped
     // to 0..9, with f judged 1.2 times higher unless it rose since the last call (hysteresis).
     void setFrequency(double frequencyHz) noexcept;
+
+    // The noise generator this oscillator advances (null: the process-wide one).
+    void setNoiseSource(NoiseSeed* seed) noexcept { noise = seed; }
 
     // Wave index 0..95; any other value plays as the null wave (silence, phase still running).
     void setWave(std::uint32_t index) noexcept { wave = index; }
@@ -68,6 +79,7 @@ public:
 
 private:
     const WaveBank* bank;
+    NoiseSeed* noise = nullptr;
     std::uint32_t rate;
     double invSampleRate;
     std::uint32_t wave = 0;

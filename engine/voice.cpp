@@ -18,7 +18,7 @@ double clamp01(double x) noexcept
 } // namespace
 
 Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const ModState& modState,
-             DitherSeed* ditherSeed, const WaveBank& bank)
+             DitherSeed* ditherSeed, const WaveBank& bank, NoiseSeed* noise)
     : params(&voiceParams),
       mod(&modState),
       dither(ditherSeed ? ditherSeed : &ownDither),
@@ -29,6 +29,8 @@ Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const M
                   Oscillator(internalRate, bank)},
       voiceFilter(internalRate)
 {
+    for (auto& osc : oscillators)
+        osc.setNoiseSource(noise);
 }
 
 void Voice::refreshEnvelopes() noexcept

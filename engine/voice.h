@@ -30,8 +30,9 @@ public:
     // internalRate: the engine's internal sample rate. The voice reads `params` and `mod`
     // from then on (the engine owns them). dither: the filter noise seed shared by the
     // engine's voices (they render one after the other); null gives the voice its own.
+    // noise: the noise generator shared by the engine's voices (null: the process-wide one).
     Voice(std::uint32_t internalRate, const VoiceParams& params, const ModState& mod, DitherSeed* dither,
-          const WaveBank& bank = waveBank());
+          const WaveBank& bank = waveBank(), NoiseSeed* noise = nullptr);
 
     // Starts (or restarts) a note: loads the envelope settings, resets the envelopes when the
     // note changes, triggers them, computes the static modulation and aligns the phases of

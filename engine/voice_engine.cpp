@@ -17,7 +17,7 @@ VoiceEngine::VoiceEngine(int hostSampleRate, const WaveBank& bank)
 {
     const auto rate = static_cast<std::uint32_t>(internalRate());
     for (auto& v : voices)
-        v = std::make_unique<Voice>(rate, params, mod, &filterDither, bank);
+        v = std::make_unique<Voice>(rate, params, mod, &filterDither, bank, &noiseSeed);
     for (int i = 0; i < kInitialVoices; ++i)
         pushFrontReleased(i);
     chorusLeft.setBaseDelay(0.008f);

@@ -108,6 +108,7 @@ private:
 
     Random random;          // the LFOs' sample-and-hold and the chorus rate factors
     DitherSeed filterDither;
+    NoiseSeed noiseSeed; // the noise of this engine's oscillators: reproducible per instance
     std::array<std::unique_ptr<Voice>, kMaxVoices> voices;
     int activeVoices = kInitialVoices;
     std::array<int, kMaxVoices> held {};
