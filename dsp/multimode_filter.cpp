@@ -1,52 +1,14 @@
 #include "dsp/multimode_filter.h"
 
+#include "dsp/filter_design.h"
+#include "dsp/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace ostrel {
 
-namespace {
-
-// Mode -> type code. The type selects the mix row (type % 8) and the output gain; types
-// 8..15 use the three-pole structure.
-constexpr std::array<int, MultimodeFilter::kModeCount> kModeType {6, 4, 0, 7, 1, 5, 2, 3, 14, 12, 8, 15, 9, 13, 10, 11};
-
-// Weights of y1, y2, y3, y4 by type % 8. In the three-pole structure y1 is the
-// feedback-corrected input, so each row describes one pole less on top of it.
-constexpr float kWeights[8][4] = {
-    {0.0f, -1.0f, 2.0f, -1.0f},  // band-pass
-    {1.0f, -3.0f, 3.0f, -1.0f},  // 3-pole high-pass
-    {1.0f, -3.0f, 6.0f, -4.0f},  // 3-pole all-pass
-    {1.0f, -2.0f, 2.0f, 0.0f},   // notch
-    {0.0f, -1.0f, 0.0f, 0.0f},   // 2-pole low-pass, inverted
-    {1.0f, -2.0f, 1.0f, 0.0f},   // 2-pole high-pass
-    {0.0f, 0.0f, 0.0f, 1.0f},    // full low-pass
-    {1.0f, -1.0f, 0.0f, 0.0f},   // 1-pole high-pass / band-pass
-};
-
-constexpr float kTypeGain[MultimodeFilter::kModeCount] = {
-    3.0f, 2.0f, 1.0f, 1.0f, 1.0f, 1.5f, 1.0f, 1.5f,
-    1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1.0f, 0.5f};
-
-constexpr const char* kTypeNames[MultimodeFilter::kModeCount] = {
-    "4P BP", "3P HP + 1PLP", "3P AP + 1PLP", "2P N  + 1PLP", "2P LP", "2P HP + 1PLP", "4P LP", "2P BP",
-    "2P HP + 1PLP", "3P HP", "3P AP", "2P N", "1P LP", "2P HP", "3P LP", "1P HP"};
-
-// Saturation arguments beyond the table (very large inputs at high resonance) read the end
-// entries. The upper bound is the largest float below 1025, so the index stays <= 1024 from
-// the centre and the interpolation's second entry is the last one.
-constexpr float kSaturationLow = -1024.0f;
-constexpr float kSaturationHigh = 1024.9999f;
-
-// State values below this are set to zero after each block, so a silent voice does not
-// decay into denormal numbers.
-constexpr double kFlushThreshold = 1e-15;
-
-constexpr double kDitherScale = 5e-13; // signed 32-bit seed -> at most +-0.00107
-
-double flushTiny(double v) noexcept { return std::fabs(v) < kFlushThreshold ? 0.0 : v; }
-
-} // namespace
+using namespace filter_design;
 
 MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
     : tableSet(FilterTables::forSampleRate(rate == 0 ? 1u : rate)),
@@ -64,11 +26,8 @@ MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
 
 void MultimodeFilter::setCutoff(double octaves) noexcept
 {
-    // Written so that NaN falls to the lower bound.
-    const double x = std::min(kMaxCoordinate, std::max(kMinCoordinate, octaves + 3.0));
-    cutoffTarget = x;
-    gTarget = static_cast<double>(
-        FilterTables::interpolate(tableSet->tuning, FilterTables::kCutoffStepsPerOctave * static_cast<double>(x)));
+    cutoffTarget = cutoffCoordinate(octaves);
+    gTarget = stageCoefficient(*tableSet, cutoffTarget);
 }
 
 void MultimodeFilter::setResonance(double r) noexcept
@@ -112,35 +71,14 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
     const FilterTables& t = *tableSet;
     const float* saturation = t.saturation->data() + FilterTables::kSaturationCentre;
 
-    // Block constants.
-    const double r = 1.0 / static_cast<double>(n);
-    double g = gPrev;
-    const double dg = (gTarget - gPrev) * r;
-    const double a0 =
-        static_cast<double>(FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffPrev));
-    const double a1 =
-        static_cast<double>(FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * cutoffTarget));
-    double k = a0 * resonance * 4.15;
-    double dk = (a1 - a0) * resonance * r * 4.15;
-    if (kThreePole)
-    {
-        k *= 2.0;
-        dk *= 2.0;
-    }
-    k *= static_cast<double>(feedbackScale);
-    dk *= static_cast<double>(feedbackScale);
-
-    const int type = kModeType[mode];
-    const float* row = kWeights[type % 8];
-    const double gain = outputGain * static_cast<double>(kTypeGain[type]);
-    const double w1 = static_cast<double>(row[0]) * gain;
-    const double w2 = static_cast<double>(row[1]) * gain;
-    const double w3 = static_cast<double>(row[2]) * gain;
-    const double w4 = static_cast<double>(row[3]) * gain;
-
-    const double A = static_cast<double>(drive * 128.0f);
-    const double B = static_cast<double>(-feedbackInputShare * (drive * 128.0f));
-    const double inGain = inputGain;
+    const BlockRamps ramps = blockRamps(t, cutoffPrev, cutoffTarget, gPrev, gTarget, resonance, mode, n);
+    double g = ramps.g;
+    double k = ramps.k;
+    const double dg = ramps.dg, dk = ramps.dk;
+    const double w1 = ramps.w1, w2 = ramps.w2, w3 = ramps.w3, w4 = ramps.w4;
+    const double A = kSaturationA;
+    const double B = kSaturationB;
+    const double inGain = kInputGain;
 
     DitherSeed& ditherSeed = sharedDither ? *sharedDither : ownDither;
     std::uint32_t seed = ditherSeed.value;
@@ -148,7 +86,7 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
 
     for (int j = 0; j < n; ++j)
     {
-        seed = seed * 196314165u + 907633515u;
+        seed = nextDitherSeed(seed);
         const double u = static_cast<double>(in[j]) * inGain
                          + static_cast<double>(static_cast<std::int32_t>(seed)) * kDitherScale;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/filter_design.h"
 #include "dsp/filter_tables.h"
 
 #include <array>
@@ -28,10 +29,10 @@ struct DitherSeed
 class MultimodeFilter
 {
 public:
-    static constexpr int kModeCount = 16;
-    static constexpr double kMinCoordinate = 0.1;   // cutoff coordinate = octaves above 20 Hz + 3
-    static constexpr double kMaxCoordinate = 15.9;
-    static constexpr double kMaxResonance = 100.0;  // keeps the feedback gain finite
+    static constexpr int kModeCount = filter_design::kModeCount;
+    static constexpr double kMinCoordinate = filter_design::kMinCoordinate; // octaves above 20 Hz + 3
+    static constexpr double kMaxCoordinate = filter_design::kMaxCoordinate;
+    static constexpr double kMaxResonance = filter_design::kMaxResonance;
 
     // sampleRate: the engine's internal rate in hertz (0 is treated as 1).
     // sharedDither: the seed to advance, or nullptr for a seed of this filter's own.
@@ -75,16 +76,11 @@ private:
     double cutoffPrev;
     double cutoffTarget;
     double resonance = 0.0;
-    double inputGain = 1.0;
-    double outputGain = 1.0;
     double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
     double delayed = 0.0;
     double gPrev;
     double gTarget;
     std::uint32_t mode = 0;
-    float feedbackInputShare = 0.5f;
-    float drive = 0.5f;
-    float feedbackScale = 2.0f;
 };
 
 } // namespace ostrel

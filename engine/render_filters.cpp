@@ -4,6 +4,7 @@
 // sees exactly the operations of the single-voice filter, in the same order.
 #include "engine/render_filters.h"
 
+#include "dsp/filter_design.h"
 #include "dsp/rounding.h"
 
 #include <algorithm>
@@ -17,30 +18,12 @@
 
 namespace ostrel {
 
+using namespace filter_design;
+
 namespace {
 
-constexpr std::array<float, MultimodeFilter::kModeCount> kTypeGain = {
-    3.0f, 2.0f, 1.0f, 1.0f, 1.0f, 1.5f, 1.0f, 1.5f, 1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1.0f, 0.5f};
-// Weights of the four stage outputs by type % 8.
-constexpr float kWeights[8][4] = {
-    {0.0f, -1.0f, 2.0f, -1.0f}, {1.0f, -3.0f, 3.0f, -1.0f}, {1.0f, -3.0f, 6.0f, -4.0f}, {1.0f, -2.0f, 2.0f, 0.0f},
-    {0.0f, -1.0f, 0.0f, 0.0f},  {1.0f, -2.0f, 1.0f, 0.0f},  {0.0f, 0.0f, 0.0f, 1.0f},   {1.0f, -1.0f, 0.0f, 0.0f},
-};
-constexpr float kSaturationLow = -1024.0f;
-constexpr float kSaturationHigh = 1024.9999f;
-constexpr double kFlushThreshold = 1e-15;
-constexpr double kDitherScale = 5e-13;
-constexpr float kDrive = 0.5f;
-constexpr float kFeedbackInputShare = 0.5f;
-constexpr float kFeedbackScale = 2.0f;
-constexpr double kInputGain = 1.0;
-constexpr double kOutputGain = 1.0;
 constexpr int kLanes = 8;
 constexpr int kMaxSamples = 64;
-
-double flushTiny(double v) noexcept { return std::fabs(v) < kFlushThreshold ? 0.0 : v; }
-
-std::uint32_t nextSeed(std::uint32_t seed) noexcept { return seed * 196314165u + 907633515u; }
 
 } // namespace
 
@@ -58,9 +41,8 @@ VoiceFilterState::VoiceFilterState(std::uint32_t sampleRate)
 
 void VoiceFilterState::setCutoff(double octaves) noexcept
 {
-    const double x = std::min(MultimodeFilter::kMaxCoordinate, std::max(MultimodeFilter::kMinCoordinate, octaves + 3.0));
-    cutoffTarget = x;
-    gTarget = FilterTables::interpolate(tables->tuning, FilterTables::kCutoffStepsPerOctave * x);
+    cutoffTarget = cutoffCoordinate(octaves);
+    gTarget = stageCoefficient(*tables, cutoffTarget);
 }
 
 void VoiceFilterState::setResonance(double r) noexcept
@@ -94,7 +76,7 @@ template <int L>
 [[gnu::always_inline]] inline void laneInputs(LaneState<L>& st, int j, double* u) noexcept
 {
     for (int l = 0; l < L; ++l) {
-        st.seed[l] = nextSeed(st.seed[l]);
+        st.seed[l] = nextDitherSeed(st.seed[l]);
         u[l] = static_cast<double>(st.data[j][l]) * kInputGain
                + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
     }
@@ -106,8 +88,8 @@ template <int L>
 [[gnu::always_inline]] inline void laneSaturation(const LaneState<L>& st, const double* u, const float* saturation,
                                                   float* sat) noexcept
 {
-    const double A = static_cast<double>(kDrive * 128.0f);
-    const double B = static_cast<double>(-kFeedbackInputShare * (kDrive * 128.0f));
+    const double A = kSaturationA;
+    const double B = kSaturationB;
     for (int l = 0; l < L; ++l) {
         const float zz = static_cast<float>(A * st.s4[l] + B * u[l]);
         const float z = std::min(kSaturationHigh, std::max(kSaturationLow, zz));
@@ -161,8 +143,8 @@ void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexc
 [[gnu::target("avx2"), gnu::always_inline]] inline void laneSaturationAvx2(const LaneState<8>& st, const double* u,
                                                                            const float* saturation, float* sat) noexcept
 {
-    const __m256d A = _mm256_set1_pd(static_cast<double>(kDrive * 128.0f));
-    const __m256d B = _mm256_set1_pd(static_cast<double>(-kFeedbackInputShare * (kDrive * 128.0f)));
+    const __m256d A = _mm256_set1_pd(kSaturationA);
+    const __m256d B = _mm256_set1_pd(kSaturationB);
     const __m256d zLow = _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4)), _mm256_mul_pd(B, _mm256_loadu_pd(u)));
     const __m256d zHigh =
         _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4 + 4)), _mm256_mul_pd(B, _mm256_loadu_pd(u + 4)));
@@ -227,7 +209,6 @@ struct VoiceFilterRunner
                     int n) noexcept
     {
         const float* saturation = filters[0]->tables->saturation->data() + FilterTables::kSaturationCentre;
-        const double r = 1.0 / static_cast<double>(n);
         LaneState<L> st;
         for (int l = lanes; l < L; ++l) {
             st.g[l] = st.dg[l] = st.k[l] = st.dk[l] = 0.0;
@@ -239,26 +220,16 @@ struct VoiceFilterRunner
         }
         for (int l = 0; l < lanes; ++l) {
             const VoiceFilterState& f = *filters[l];
-            const FilterTables& t = *f.tables;
-            st.g[l] = f.gPrev;
-            st.dg[l] = (f.gTarget - f.gPrev) * r;
-            const double a0 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * f.cutoffPrev);
-            const double a1 = FilterTables::interpolate(t.resonance, FilterTables::kCutoffStepsPerOctave * f.cutoffTarget);
-            double kk = a0 * f.resonance * 4.15;
-            double dkk = (a1 - a0) * f.resonance * r * 4.15;
-            if (kThreePole) {
-                kk *= 2.0;
-                dkk *= 2.0;
-            }
-            st.k[l] = kk * static_cast<double>(kFeedbackScale);
-            st.dk[l] = dkk * static_cast<double>(kFeedbackScale);
-            const int type = MultimodeFilter::typeOfMode(f.mode);
-            const float* row = kWeights[type % 8];
-            const double gain = kOutputGain * static_cast<double>(kTypeGain[static_cast<std::size_t>(type)]);
-            st.w1[l] = static_cast<double>(row[0]) * gain;
-            st.w2[l] = static_cast<double>(row[1]) * gain;
-            st.w3[l] = static_cast<double>(row[2]) * gain;
-            st.w4[l] = static_cast<double>(row[3]) * gain;
+            const BlockRamps ramps =
+                blockRamps(*f.tables, f.cutoffPrev, f.cutoffTarget, f.gPrev, f.gTarget, f.resonance, f.mode, n);
+            st.g[l] = ramps.g;
+            st.dg[l] = ramps.dg;
+            st.k[l] = ramps.k;
+            st.dk[l] = ramps.dk;
+            st.w1[l] = ramps.w1;
+            st.w2[l] = ramps.w2;
+            st.w3[l] = ramps.w3;
+            st.w4[l] = ramps.w4;
             st.s1[l] = f.y1;
             st.s2[l] = f.y2;
             st.s3[l] = f.y3;

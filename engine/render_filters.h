@@ -31,7 +31,7 @@ public:
     double coefficientTarget() const noexcept { return gTarget; }
     double currentResonance() const noexcept { return resonance; }
     std::uint32_t currentMode() const noexcept { return mode; }
-    bool threePole() const noexcept { return MultimodeFilter::typeOfMode(mode) > 7; }
+    bool threePole() const noexcept { return filter_design::isThreePole(mode); }
 
 private:
     friend struct VoiceFilterRunner;
