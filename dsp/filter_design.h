@@ -77,6 +77,12 @@ inline std::uint32_t nextDitherSeed(std::uint32_t seed) noexcept
     return seed * 196314165u + 907633515u;
 }
 
+// Resonance within +-kMaxResonance; NaN gives 0.
+inline double clampResonance(double r) noexcept
+{
+    return std::isnan(r) ? 0.0 : std::clamp(r, -kMaxResonance, kMaxResonance);
+}
+
 inline bool isThreePole(std::uint32_t mode) noexcept
 {
     return kModeType[mode < kModeCount ? mode : 0u] > 7;

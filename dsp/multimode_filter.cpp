@@ -32,9 +32,7 @@ void MultimodeFilter::setCutoff(double octaves) noexcept
 
 void MultimodeFilter::setResonance(double r) noexcept
 {
-    if (std::isnan(r))
-        r = 0.0;
-    resonance = std::clamp(r, -kMaxResonance, kMaxResonance);
+    resonance = clampResonance(r);
 }
 
 int MultimodeFilter::typeOfMode(std::uint32_t m) noexcept

@@ -1,5 +1,7 @@
 #include "dsp/oscillator.h"
 
+#include "dsp/cpu_features.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -74,16 +76,6 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
     renderTableKernel(out, n, cycle, phase, increment, indexShift, fractionShift, multiplier);
 }
 
-bool cpuHasAvx2() noexcept
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}
-#else
-bool cpuHasAvx2() noexcept
-{
-    return false;
-}
 #endif
 
 // Which kernel render uses; set once at start-up (tests may switch it).

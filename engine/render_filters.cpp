@@ -5,6 +5,7 @@
 #include "engine/render_filters.h"
 
 #include "dsp/filter_design.h"
+#include "dsp/cpu_features.h"
 #include "dsp/rounding.h"
 
 #include <algorithm>
@@ -47,9 +48,7 @@ void VoiceFilterState::setCutoff(double octaves) noexcept
 
 void VoiceFilterState::setResonance(double r) noexcept
 {
-    if (std::isnan(r))
-        r = 0.0;
-    resonance = std::clamp(r, -MultimodeFilter::kMaxResonance, MultimodeFilter::kMaxResonance);
+    resonance = clampResonance(r);
 }
 
 namespace {
@@ -184,16 +183,6 @@ template <bool kThreePole, int L>
     }
 }
 
-bool cpuHasAvx2() noexcept
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}
-#else
-bool cpuHasAvx2() noexcept
-{
-    return false;
-}
 #endif
 
 // Which kernel runs; set once at start-up (tests may switch it).
