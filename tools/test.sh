@@ -36,10 +36,12 @@ quiet_build() { # quiet_build DIR CMAKE-ARGS... -- TARGETS...
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   targets=("$@")
-  cmake -S . -B "$dir" -G Ninja "${args[@]}" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  local log=build/logs/$dir
+  mkdir -p build/logs
+  cmake -S . -B "$dir" -G Ninja "${args[@]}" >"$log.configure.log" 2>&1 || { cat "$log.configure.log"; return 1; }
   local build=(cmake --build "$dir" -j"$jobs")
   [ ${#targets[@]} -gt 0 ] && build+=(--target "${targets[@]}")
-  "${build[@]}" >"$dir.build.log" 2>&1 || { grep -E 'error|FAILED' "$dir.build.log" | head -40; return 1; }
+  "${build[@]}" >"$log.build.log" 2>&1 || { grep -E 'error|FAILED' "$log.build.log" | head -40; return 1; }
 }
 
 mkdir -p build
