@@ -3,11 +3,8 @@
 // name "main" is exported as an alias of VSTPluginMain.
 #include "host/entry.h"
 #include "host/module.h"
-#include "host/vst_abi.h"
 
 #include <mutex>
-
-extern "C" vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster);
 
 namespace ostrel {
 
@@ -30,9 +27,14 @@ bool moduleAttached()
 
 } // namespace ostrel
 
+extern "C" __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster)
+{
+    return ostrel::createPlugin(audioMaster);
+}
+
 extern "C" __attribute__((visibility("default"))) vst::AEffect* ostrelMainAlias(vst::audioMasterCallback audioMaster)
     __asm__("main");
 extern "C" vst::AEffect* ostrelMainAlias(vst::audioMasterCallback audioMaster)
 {
-    return VSTPluginMain(audioMaster);
+    return ostrel::createPlugin(audioMaster);
 }

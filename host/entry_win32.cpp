@@ -20,6 +20,12 @@ bool moduleAttached()
 
 } // namespace ostrel
 
+// Exported twice by ostrel.def: as VSTPluginMain and under the historic name main.
+extern "C" __declspec(dllexport) vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster)
+{
+    return ostrel::createPlugin(audioMaster);
+}
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     (void)reserved;
