@@ -99,45 +99,59 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
     const float base = baseDelay;
     const float longest = maxDelay;
 
-    for (int j = 0; j < n; ++j)
-    {
-        float tap[kTapCount];
-        for (int k = 0; k < kTapCount; ++k)
-        {
-            // Phases and (clamped) delays are never negative, so truncation is the floor.
-            const float p = static_cast<float>(ph[k]);
-            const int i = static_cast<int>(p);
-            const float phi = p - static_cast<float>(i);
-            const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
-
-            // NaN and negative delays fall to 0, long ones to the line's end.
-            float d = (1.0f + s) * depthAmount * sweepSamples + base;
-            d = std::min(longest, std::max(0.0f, d));
-            const int di = static_cast<int>(d);
-            const float t = d - static_cast<float>(di);
-            const std::uint32_t pos = w - static_cast<std::uint32_t>(di);
-            const float a = x[(pos + 1u) & mask];
-            const float b = x[pos & mask];
-            const float c = x[(pos - 1u) & mask];
-            const float e = x[(pos - 2u) & mask];
-            // Catmull-Rom from x[p] (t = 0) towards the older x[p - 1] (t = 1).
-            tap[k] = b + t * (0.5f * (c - a) + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e)
-                                                   + t * (1.5f * (b - c) + 0.5f * (e - a))));
+    // Work in chunks: first the read positions of every tap for the whole chunk (they depend
+    // only on the LFO phases, not on the line), then the reads and the mix sample by sample.
+    // Splitting the loop keeps each part short and lets the position part run without waiting
+    // on the line; every value is computed exactly as in a single sample loop.
+    constexpr int kChunk = 64;
+    for (int start = 0; start < n; start += kChunk) {
+        const int m = std::min(kChunk, n - start);
+        int whole[kTapCount][kChunk];
+        float fraction[kTapCount][kChunk];
+        for (int k = 0; k < kTapCount; ++k) {
+            float phaseAt[kChunk];
+            double p = ph[k];
+            const double step = phaseStep[k];
+            for (int j = 0; j < m; ++j) {
+                phaseAt[j] = static_cast<float>(p);
+                p += step;
+                if (p > kPhasePerCycle)
+                    p -= kPhasePerCycle;
+            }
+            ph[k] = p;
+            for (int j = 0; j < m; ++j) {
+                // Phases and (clamped) delays are never negative, so truncation is the floor.
+                const int i = static_cast<int>(phaseAt[j]);
+                const float phi = phaseAt[j] - static_cast<float>(i);
+                const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
+                // NaN and negative delays fall to 0, long ones to the line's end.
+                float d = (1.0f + s) * depthAmount * sweepSamples + base;
+                d = std::min(longest, std::max(0.0f, d));
+                const int di = static_cast<int>(d);
+                whole[k][j] = di;
+                fraction[k][j] = d - static_cast<float>(di);
+            }
         }
-
-        const float dry = in[j];
-        x[w] = dry;
-        w = (w + 1u) & mask;
-        out[j] = kOutputGain * (dry + kTapWeights[0] * tap[0] + kTapWeights[1] * tap[1] + kTapWeights[2] * tap[2]);
-
-        for (int k = 0; k < kTapCount; ++k)
-        {
-            ph[k] += phaseStep[k];
-            if (ph[k] > kPhasePerCycle)
-                ph[k] -= kPhasePerCycle;
+        for (int j = 0; j < m; ++j) {
+            float tap[kTapCount];
+            for (int k = 0; k < kTapCount; ++k) {
+                const float t = fraction[k][j];
+                const std::uint32_t pos = w - static_cast<std::uint32_t>(whole[k][j]);
+                const float a = x[(pos + 1u) & mask];
+                const float b = x[pos & mask];
+                const float c = x[(pos - 1u) & mask];
+                const float e = x[(pos - 2u) & mask];
+                // Catmull-Rom from x[p] (t = 0) towards the older x[p - 1] (t = 1).
+                tap[k] = b + t * (0.5f * (c - a) + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e)
+                                                       + t * (1.5f * (b - c) + 0.5f * (e - a))));
+            }
+            const float dry = in[start + j];
+            x[w] = dry;
+            w = (w + 1u) & mask;
+            out[start + j] =
+                kOutputGain * (dry + kTapWeights[0] * tap[0] + kTapWeights[1] * tap[1] + kTapWeights[2] * tap[2]);
         }
     }
-
     line.setWritePosition(w);
     for (int k = 0; k < kTapCount; ++k)
         phases[static_cast<std::size_t>(k)] = ph[k];
