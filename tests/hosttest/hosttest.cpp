@@ -314,9 +314,9 @@ void testAudio(AEffect* e)
     check(l[100] == 0.5f && l[4095] == 0.5f, "process of silence leaves the outputs unchanged");
 }
 
-// Renders a fixed MIDI sequence through processReplacing on a fresh instance and writes the
-// raw 32-bit float samples, left and right interleaved, to `path`. Returns false on failure.
-bool renderToFile(PluginLibrary& lib, const char* path)
+// Renders a fixed MIDI sequence through processReplacing on a fresh instance playing the
+// given program, appending the 32-bit float samples, left and right interleaved.
+bool renderProgram(PluginLibrary& lib, VstInt32 program, std::vector<float>& interleaved)
 {
     auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
     AEffect* e = entry ? entry(hostCallback) : nullptr;
@@ -324,6 +324,7 @@ bool renderToFile(PluginLibrary& lib, const char* path)
         return false;
     call(e, effOpen);
     call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    call(e, effSetProgram, 0, program);
     call(e, effMainsChanged, 0, 1);
     struct Timed {
         int frame, status, d1, d2;
@@ -337,8 +338,7 @@ bool renderToFile(PluginLibrary& lib, const char* path)
     };
     constexpr int kFrames = 88200;
     constexpr int kBlock = 300;
-    std::vector<float> l(kBlock), r(kBlock), interleaved;
-    interleaved.reserve(2 * kFrames);
+    std::vector<float> l(kBlock), r(kBlock);
     float* outs[2] = {l.data(), r.data()};
     std::size_t next = 0;
     for (int start = 0; start < kFrames; start += kBlock) {
@@ -355,6 +355,18 @@ bool renderToFile(PluginLibrary& lib, const char* path)
         }
     }
     call(e, effClose);
+    return true;
+}
+
+// Renders the fixed sequence on each program of the default bank (0..15: every part of the
+// engine, chorus, noise, loops and LFOs included) and writes the raw samples to `path`.
+bool renderToFile(PluginLibrary& lib, const char* path)
+{
+    std::vector<float> interleaved;
+    for (VstInt32 program = 0; program < 16; ++program) {
+        if (!renderProgram(lib, program, interleaved))
+            return false;
+    }
     std::FILE* file = std::fopen(path, "wb");
     if (!file)
         return false;
