@@ -11,28 +11,8 @@ namespace ostrel {
 using namespace filter_design;
 
 MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
-    : tableSet(FilterTables::forSampleRate(rate == 0 ? 1u : rate)),
-      sharedDither(dither),
-      sampleRate(static_cast<double>(rate == 0 ? 1u : rate)),
-      cutoffPrev(0.0),
-      cutoffTarget(0.0),
-      gPrev(0.0),
-      gTarget(0.0)
+    : state(rate), sharedDither(dither), sampleRate(static_cast<double>(rate == 0 ? 1u : rate))
 {
-    setCutoff(0.0);
-    cutoffPrev = cutoffTarget;
-    gPrev = gTarget;
-}
-
-void MultimodeFilter::setCutoff(double octaves) noexcept
-{
-    cutoffTarget = cutoffCoordinate(octaves);
-    gTarget = stageCoefficient(*tableSet, cutoffTarget);
-}
-
-void MultimodeFilter::setResonance(double r) noexcept
-{
-    resonance = clampResonance(r);
 }
 
 int MultimodeFilter::typeOfMode(std::uint32_t m) noexcept
@@ -49,27 +29,18 @@ void MultimodeFilter::processBlock(float* out, const float* in, int n) noexcept
 {
     if (n <= 0)
         return;
-    if (kModeType[mode] > 7)
+    if (state.threePole())
         run<true>(out, in, n);
     else
         run<false>(out, in, n);
-
-    y1 = flushTiny(y1);
-    y2 = flushTiny(y2);
-    y3 = flushTiny(y3);
-    y4 = flushTiny(y4);
-    delayed = flushTiny(delayed);
-    gPrev = gTarget;
-    cutoffPrev = cutoffTarget;
 }
 
 template <bool kThreePole>
 void MultimodeFilter::run(float* out, const float* in, int n) noexcept
 {
-    const FilterTables& t = *tableSet;
-    const float* saturation = t.saturation->data() + FilterTables::kSaturationCentre;
+    const float* saturation = state.tables->saturation->data() + FilterTables::kSaturationCentre;
 
-    const BlockRamps ramps = blockRamps(t, cutoffPrev, cutoffTarget, gPrev, gTarget, resonance, mode, n);
+    const BlockRamps ramps = state.ramps(n);
     double g = ramps.g;
     double k = ramps.k;
     const double dg = ramps.dg, dk = ramps.dk;
@@ -80,7 +51,7 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
 
     DitherSeed& ditherSeed = sharedDither ? *sharedDither : ownDither;
     std::uint32_t seed = ditherSeed.value;
-    double s1 = y1, s2 = y2, s3 = y3, s4 = y4, d = delayed;
+    double s1 = state.y1, s2 = state.y2, s3 = state.y3, s4 = state.y4, d = state.delayed;
 
     for (int j = 0; j < n; ++j)
     {
@@ -116,11 +87,7 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
     }
 
     ditherSeed.value = seed;
-    y1 = s1;
-    y2 = s2;
-    y3 = s3;
-    y4 = s4;
-    delayed = d;
+    state.endBlock(s1, s2, s3, s4, d);
 }
 
 } // namespace ostrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/filter_design.h"
+#include "dsp/filter_state.h"
 #include "dsp/filter_tables.h"
 
 #include <array>
@@ -40,12 +41,12 @@ public:
 
     // Cutoff in octaves above 20 Hz; the coordinate c + 3 is clamped to 0.1..15.9 (NaN gives
     // 0.1). Takes effect over the next block.
-    void setCutoff(double octaves) noexcept;
+    void setCutoff(double octaves) noexcept { state.setCutoff(octaves); }
     // Stored as given within -100..100 (larger magnitudes, infinities included, are clamped
     // there; NaN gives 0), so the feedback gain stays finite.
-    void setResonance(double r) noexcept;
+    void setResonance(double r) noexcept { state.setResonance(r); }
     // 0..15; any other value selects mode 0.
-    void setMode(std::uint32_t m) noexcept { mode = m < kModeCount ? m : 0u; }
+    void setMode(std::uint32_t m) noexcept { state.setMode(m); }
 
     // Filters n samples from in to out (they may be the same array). n <= 0 does nothing.
     void processBlock(float* out, const float* in, int n) noexcept;
@@ -54,33 +55,25 @@ public:
     static int typeOfMode(std::uint32_t m) noexcept;
     static const char* typeName(int type) noexcept;
 
-    double cutoffStart() const noexcept { return cutoffPrev; }
-    double cutoffTargetCoordinate() const noexcept { return cutoffTarget; }
-    double coefficientStart() const noexcept { return gPrev; }
-    double coefficientTarget() const noexcept { return gTarget; }
-    std::uint32_t currentMode() const noexcept { return mode; }
-    double currentResonance() const noexcept { return resonance; }
+    double cutoffStart() const noexcept { return state.cutoffStart(); }
+    double cutoffTargetCoordinate() const noexcept { return state.cutoffTargetCoordinate(); }
+    double coefficientStart() const noexcept { return state.coefficientStart(); }
+    double coefficientTarget() const noexcept { return state.coefficientTarget(); }
+    std::uint32_t currentMode() const noexcept { return state.currentMode(); }
+    double currentResonance() const noexcept { return state.currentResonance(); }
     double sampleRateHz() const noexcept { return sampleRate; }
-    const FilterTables& tables() const noexcept { return *tableSet; }
-    std::array<double, 5> stateValues() const noexcept { return {y1, y2, y3, y4, delayed}; }
+    const FilterTables& tables() const noexcept { return *state.tables; }
+    std::array<double, 5> stateValues() const noexcept { return state.stateValues(); }
 
 private:
     template <bool kThreePole>
     void run(float* out, const float* in, int n) noexcept;
 
-    std::shared_ptr<const FilterTables> tableSet;
+    FilterState state;
     DitherSeed ownDither;
     DitherSeed* sharedDither; // nullptr: ownDither is used (a copy then keeps its own seed)
 
     double sampleRate;
-    double cutoffPrev;
-    double cutoffTarget;
-    double resonance = 0.0;
-    double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
-    double delayed = 0.0;
-    double gPrev;
-    double gTarget;
-    std::uint32_t mode = 0;
 };
 
 } // namespace ostrel

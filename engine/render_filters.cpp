@@ -28,29 +28,6 @@ constexpr int kMaxSamples = 64;
 
 } // namespace
 
-VoiceFilterState::VoiceFilterState(std::uint32_t sampleRate)
-    : tables(FilterTables::forSampleRate(sampleRate == 0 ? 1u : sampleRate)),
-      cutoffPrev(0.0),
-      cutoffTarget(0.0),
-      gPrev(0.0),
-      gTarget(0.0)
-{
-    setCutoff(0.0);
-    cutoffPrev = cutoffTarget;
-    gPrev = gTarget;
-}
-
-void VoiceFilterState::setCutoff(double octaves) noexcept
-{
-    cutoffTarget = cutoffCoordinate(octaves);
-    gTarget = stageCoefficient(*tables, cutoffTarget);
-}
-
-void VoiceFilterState::setResonance(double r) noexcept
-{
-    resonance = clampResonance(r);
-}
-
 namespace {
 
 // Per-lane state of a group of L voices of one structure while their block runs. Unused
@@ -209,8 +186,7 @@ struct VoiceFilterRunner
         }
         for (int l = 0; l < lanes; ++l) {
             const VoiceFilterState& f = *filters[l];
-            const BlockRamps ramps =
-                blockRamps(*f.tables, f.cutoffPrev, f.cutoffTarget, f.gPrev, f.gTarget, f.resonance, f.mode, n);
+            const BlockRamps ramps = f.ramps(n);
             st.g[l] = ramps.g;
             st.dg[l] = ramps.dg;
             st.k[l] = ramps.k;
@@ -240,13 +216,7 @@ struct VoiceFilterRunner
             VoiceFilterState& f = *filters[l];
             for (int j = 0; j < n; ++j)
                 buffers[l][j] = st.data[j][l];
-            f.y1 = flushTiny(st.s1[l]);
-            f.y2 = flushTiny(st.s2[l]);
-            f.y3 = flushTiny(st.s3[l]);
-            f.y4 = flushTiny(st.s4[l]);
-            f.delayed = flushTiny(st.d[l]);
-            f.gPrev = f.gTarget;
-            f.cutoffPrev = f.cutoffTarget;
+            f.endBlock(st.s1[l], st.s2[l], st.s3[l], st.s4[l], st.d[l]);
         }
     }
 

@@ -1,0 +1,32 @@
+#include "dsp/filter_state.h"
+
+namespace ostrel {
+
+using namespace filter_design;
+
+FilterState::FilterState(std::uint32_t sampleRate)
+    : tables(FilterTables::forSampleRate(sampleRate == 0 ? 1u : sampleRate))
+{
+    setCutoff(0.0);
+    cutoffPrev = cutoffTarget;
+    gPrev = gTarget;
+}
+
+void FilterState::setCutoff(double octaves) noexcept
+{
+    cutoffTarget = cutoffCoordinate(octaves);
+    gTarget = stageCoefficient(*tables, cutoffTarget);
+}
+
+void FilterState::endBlock(double s1, double s2, double s3, double s4, double d) noexcept
+{
+    y1 = flushTiny(s1);
+    y2 = flushTiny(s2);
+    y3 = flushTiny(s3);
+    y4 = flushTiny(s4);
+    delayed = flushTiny(d);
+    gPrev = gTarget;
+    cutoffPrev = cutoffTarget;
+}
+
+} // namespace ostrel
