@@ -59,10 +59,12 @@ void BM_BuildWaveBank(benchmark::State& state)
 }
 BENCHMARK(BM_BuildWaveBank)->Unit(benchmark::kMillisecond);
 
-// One 64-sample block of one table oscillator at a given frequency (88200 Hz internal rate).
+// One 64-sample block of one table oscillator at a given frequency (88200 Hz internal rate),
+// with the AVX2 kernel (wide 1) or the baseline SSE2 kernel that processors without AVX2 run
+// (wide 0).
 void BM_OscillatorBlock(benchmark::State& state)
 {
-    Oscillator::useWideKernel(true);
+    Oscillator::useWideKernel(state.range(1) != 0);
     Oscillator osc(88200, bank());
     osc.setWave(1);
     osc.setFrequency(static_cast<double>(state.range(0)));
@@ -75,27 +77,14 @@ void BM_OscillatorBlock(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * 64);
     state.SetLabel("level " + std::to_string(osc.level()));
-}
-BENCHMARK(BM_OscillatorBlock)->Arg(55)->Arg(440)->Arg(3520);
-
-// The same with the baseline (SSE2) kernel, which processors without AVX2 run.
-void BM_OscillatorBlockBaseline(benchmark::State& state)
-{
-    Oscillator::useWideKernel(false);
-    Oscillator osc(88200, bank());
-    osc.setWave(1);
-    osc.setFrequency(static_cast<double>(state.range(0)));
-    osc.setAmplitude(0.25);
-    std::vector<float> out(64, 0.0f);
-    for (auto _ : state) {
-        osc.render(out.data(), 64);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * 64);
     Oscillator::useWideKernel(true);
 }
-BENCHMARK(BM_OscillatorBlockBaseline)->Arg(440);
+BENCHMARK(BM_OscillatorBlock)
+    ->ArgNames({"hz", "wide"})
+    ->Args({55, 1})
+    ->Args({440, 1})
+    ->Args({3520, 1})
+    ->Args({440, 0});
 
 void BM_OscillatorNoiseBlock(benchmark::State& state)
 {
