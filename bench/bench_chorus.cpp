@@ -24,18 +24,16 @@ void ChorusChannel(benchmark::State& state)
         input[j] = 0.5f * static_cast<float>(std::sin(0.031 * static_cast<double>(j)));
     std::vector<float> buffer(kBlock);
     std::int64_t samples = 0;
-    for (auto _ : state)
-    {
-        for (int b = 0; b < kBlocks; ++b)
-        {
+    for (auto _ : state) {
+        for (int b = 0; b < kBlocks; ++b) {
             std::copy_n(input.begin() + b * kBlock, kBlock, buffer.begin());
             chorus.processBlock(buffer.data(), buffer.data(), kBlock);
             benchmark::DoNotOptimize(buffer.data());
         }
         samples += kBlock * kBlocks;
     }
-    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(samples),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_sample"] =
+        benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 } // namespace

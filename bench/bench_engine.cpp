@@ -28,7 +28,8 @@ void buildBenchWaves()
         for (std::size_t w = 0; w < static_cast<std::size_t>(kStoredWaveCount); ++w) {
             for (std::size_t i = 0; i < static_cast<std::size_t>(kRawWaveLength); ++i) {
                 const double x = 2.0 * 3.141592653589793 * static_cast<double>(i) / kRawWaveLength;
-                const double s = 0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
+                const double s =
+                    0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
                 const auto code = static_cast<std::uint16_t>(2048 + std::lround(1900.0 * s));
                 bytes[2 * (w * kRawWaveLength + i)] = static_cast<unsigned char>(code & 0xFF);
                 bytes[2 * (w * kRawWaveLength + i) + 1] = static_cast<unsigned char>(code >> 8);
@@ -85,8 +86,8 @@ void runEngine(benchmark::State& state)
         state.SkipWithError("not every voice sounded");
     const double audioSeconds = static_cast<double>(frames) / hostRate;
     state.counters["realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
-    state.counters["voice_sample"] = benchmark::Counter(
-        static_cast<double>(frames) * 2.0 * voices, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["voice_sample"] = benchmark::Counter(static_cast<double>(frames) * 2.0 * voices,
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(runEngine)

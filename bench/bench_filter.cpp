@@ -20,10 +20,8 @@ void runFilter(benchmark::State& state, std::uint32_t mode)
     std::vector<float> buffer(kBlock);
     double cutoff = 4.0;
     std::int64_t samples = 0;
-    for (auto _ : state)
-    {
-        for (int b = 0; b < kBlocks; ++b)
-        {
+    for (auto _ : state) {
+        for (int b = 0; b < kBlocks; ++b) {
             cutoff = cutoff > 10.0 ? 4.0 : cutoff + 0.01;
             std::copy_n(input.begin() + b * kBlock, kBlock, buffer.begin());
             filter.setCutoff(cutoff);
@@ -34,12 +32,18 @@ void runFilter(benchmark::State& state, std::uint32_t mode)
         }
         samples += kBlock * kBlocks;
     }
-    state.counters["per_sample"] = benchmark::Counter(static_cast<double>(samples),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_sample"] =
+        benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void FilterFourPole(benchmark::State& state) { runFilter(state, 0); }
-void FilterThreePole(benchmark::State& state) { runFilter(state, 8); }
+void FilterFourPole(benchmark::State& state)
+{
+    runFilter(state, 0);
+}
+void FilterThreePole(benchmark::State& state)
+{
+    runFilter(state, 8);
+}
 
 } // namespace
 

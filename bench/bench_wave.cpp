@@ -79,12 +79,7 @@ void BM_OscillatorBlock(benchmark::State& state)
     state.SetLabel("level " + std::to_string(osc.level()));
     Oscillator::useWideKernel(true);
 }
-BENCHMARK(BM_OscillatorBlock)
-    ->ArgNames({"hz", "wide"})
-    ->Args({55, 1})
-    ->Args({440, 1})
-    ->Args({3520, 1})
-    ->Args({440, 0});
+BENCHMARK(BM_OscillatorBlock)->ArgNames({"hz", "wide"})->Args({55, 1})->Args({440, 1})->Args({3520, 1})->Args({440, 0});
 
 void BM_OscillatorNoiseBlock(benchmark::State& state)
 {

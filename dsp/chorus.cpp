@@ -9,11 +9,14 @@ namespace ostrel {
 
 namespace {
 
-constexpr std::array<double, Chorus::kTapCount> kInitialPhases {0.0, 256.0, 612.0};
+constexpr std::array<double, Chorus::kTapCount> kInitialPhases{0.0, 256.0, 612.0};
 constexpr float kTapWeights[Chorus::kTapCount] = {0.6f, 0.4f, 0.2f};
 constexpr float kOutputGain = 0.7f;
 
-int validRate(int rate) { return rate < 1 ? 1 : rate; }
+int validRate(int rate)
+{
+    return rate < 1 ? 1 : rate;
+}
 
 std::uint32_t lineSamplesFor(int rate)
 {
@@ -26,7 +29,7 @@ std::uint32_t lineSamplesFor(int rate)
 const std::array<float, Chorus::kSineTableSize>& Chorus::sineTable() noexcept
 {
     static const std::array<float, kSineTableSize> table = [] {
-        std::array<float, kSineTableSize> t {};
+        std::array<float, kSineTableSize> t{};
         for (int j = 0; j < kSineTableSize; ++j)
             t[static_cast<std::size_t>(j)] = static_cast<float>(portable::sin(2.0 * 3.141593 * j / 1024.0));
         return t;
@@ -67,8 +70,7 @@ void Chorus::setPhaseOffset(double cycles) noexcept
 {
     if (!std::isfinite(cycles))
         cycles = 0.0;
-    for (int k = 0; k < kTapCount; ++k)
-    {
+    for (int k = 0; k < kTapCount; ++k) {
         double p = kInitialPhases[static_cast<std::size_t>(k)] + kPhasePerCycle * cycles;
         if (p < 0.0 || p > kPhasePerCycle)
             p -= kPhasePerCycle * std::floor(p / kPhasePerCycle);
@@ -89,8 +91,7 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
     const double increment = kPhasePerCycle * static_cast<double>(rate) * invSampleRate;
     double phaseStep[kTapCount];
     double ph[kTapCount];
-    for (int k = 0; k < kTapCount; ++k)
-    {
+    for (int k = 0; k < kTapCount; ++k) {
         phaseStep[k] = increment * static_cast<double>(rateFactors[static_cast<std::size_t>(k)]);
         ph[k] = phases[static_cast<std::size_t>(k)];
     }
@@ -142,8 +143,10 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
                 const float c = x[(pos - 1u) & mask];
                 const float e = x[(pos - 2u) & mask];
                 // Catmull-Rom from x[p] (t = 0) towards the older x[p - 1] (t = 1).
-                tap[k] = b + t * (0.5f * (c - a) + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e)
-                                                       + t * (1.5f * (b - c) + 0.5f * (e - a))));
+                tap[k] = b
+                    + t
+                        * (0.5f * (c - a)
+                           + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e) + t * (1.5f * (b - c) + 0.5f * (e - a))));
             }
             const float dry = in[start + j];
             x[w] = dry;

@@ -16,12 +16,11 @@ namespace ostrel {
 //
 // Construction allocates the line; everything else is real-time safe and belongs to the
 // audio thread.
-class Chorus
-{
+class Chorus {
 public:
     static constexpr int kTapCount = 3;
-    static constexpr double kPhasePerCycle = 1024.0;   // LFO phase in sine-table entries
-    static constexpr int kSineTableSize = 2048;        // two cycles: interpolation past 1024 stays inside
+    static constexpr double kPhasePerCycle = 1024.0; // LFO phase in sine-table entries
+    static constexpr int kSineTableSize = 2048;      // two cycles: interpolation past 1024 stays inside
     static constexpr float kSweepSeconds = 0.005f;
     static constexpr float kDefaultBaseDelaySeconds = 0.008f;
     // Longest delay the line is sized for: base delay 8 ms plus the full sweep at depth 0.5.
@@ -56,13 +55,13 @@ public:
 private:
     int sampleRate;
     double invSampleRate;
-    std::array<double, kTapCount> phases {0.0, 256.0, 612.0};
+    std::array<double, kTapCount> phases{0.0, 256.0, 612.0};
     float rate = 0.1f;
-    std::array<float, kTapCount> rateFactors {};
+    std::array<float, kTapCount> rateFactors{};
     float depth = 0.5f;
     float sweep;
     float baseDelay;
-    float maxDelay;   // largest delay whose four interpolation points lie inside the line
+    float maxDelay; // largest delay whose four interpolation points lie inside the line
     DelayLine line;
 };
 

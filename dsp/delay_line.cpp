@@ -20,8 +20,7 @@ std::uint32_t powerOfTwoAtLeast(std::uint32_t n)
 DelayLine::DelayLine(std::uint32_t minimumSize)
     : buffer(powerOfTwoAtLeast(minimumSize), 0.0f),
       mask(static_cast<std::uint32_t>(buffer.size()) - 1u)
-{
-}
+{ }
 
 void DelayLine::clear() noexcept
 {

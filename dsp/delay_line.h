@@ -7,8 +7,7 @@ namespace ostrel {
 
 // Circular buffer of floats whose size is a power of two, addressed with a mask. The
 // buffer is allocated at construction only.
-class DelayLine
-{
+class DelayLine {
 public:
     static constexpr std::uint32_t kMinimumSize = 2048;
 

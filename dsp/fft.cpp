@@ -126,14 +126,38 @@ void unitRoot(long long k, int n, double& cosine, double& sine) noexcept
     double cb = 0.0;
     double sb = 0.0;
     switch (octant) {
-    case 0: cb = c; sb = s; break;          // x
-    case 1: cb = s; sb = c; break;          // pi/2 - x
-    case 2: cb = -s; sb = c; break;         // pi/2 + x
-    case 3: cb = -c; sb = s; break;         // pi - x
-    case 4: cb = -c; sb = -s; break;        // pi + x
-    case 5: cb = -s; sb = -c; break;        // 3pi/2 - x
-    case 6: cb = s; sb = -c; break;         // 3pi/2 + x
-    default: cb = c; sb = -s; break;        // 2pi - x
+    case 0:
+        cb = c;
+        sb = s;
+        break; // x
+    case 1:
+        cb = s;
+        sb = c;
+        break; // pi/2 - x
+    case 2:
+        cb = -s;
+        sb = c;
+        break; // pi/2 + x
+    case 3:
+        cb = -c;
+        sb = s;
+        break; // pi - x
+    case 4:
+        cb = -c;
+        sb = -s;
+        break; // pi + x
+    case 5:
+        cb = -s;
+        sb = -c;
+        break; // 3pi/2 - x
+    case 6:
+        cb = s;
+        sb = -c;
+        break; // 3pi/2 + x
+    default:
+        cb = c;
+        sb = -s;
+        break; // 2pi - x
     }
     cosine = cb;
     sine = sb;

@@ -33,12 +33,12 @@ inline constexpr float kWeights[8][4] = {
     {1.0f, -1.0f, 0.0f, 0.0f},  // 1-pole high-pass / band-pass
 };
 
-inline constexpr float kTypeGain[kModeCount] = {3.0f, 2.0f, 1.0f, 1.0f,        1.0f, 1.5f, 1.0f, 1.5f,
+inline constexpr float kTypeGain[kModeCount] = {3.0f, 2.0f, 1.0f, 1.0f, 1.0f,        1.5f, 1.0f, 1.5f,
                                                 1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1.0f, 0.5f};
 
 inline constexpr const char* kTypeNames[kModeCount] = {
-    "4P BP", "3P HP + 1PLP", "3P AP + 1PLP", "2P N  + 1PLP", "2P LP", "2P HP + 1PLP", "4P LP", "2P BP",
-    "2P HP + 1PLP", "3P HP", "3P AP", "2P N", "1P LP", "2P HP", "3P LP", "1P HP"};
+    "4P BP",        "3P HP + 1PLP", "3P AP + 1PLP", "2P N  + 1PLP", "2P LP", "2P HP + 1PLP", "4P LP", "2P BP",
+    "2P HP + 1PLP", "3P HP",        "3P AP",        "2P N",         "1P LP", "2P HP",        "3P LP", "1P HP"};
 
 // Cutoff coordinate = octaves above 20 Hz + 3, held within these bounds.
 inline constexpr double kMinCoordinate = 0.1;
@@ -97,7 +97,8 @@ inline double cutoffCoordinate(double octaves) noexcept
 // The stage coefficient of a cutoff coordinate.
 inline double stageCoefficient(const FilterTables& tables, double coordinate) noexcept
 {
-    return static_cast<double>(FilterTables::interpolate(tables.tuning, FilterTables::kCutoffStepsPerOctave * coordinate));
+    return static_cast<double>(
+        FilterTables::interpolate(tables.tuning, FilterTables::kCutoffStepsPerOctave * coordinate));
 }
 
 // Constants of one block: the coefficient g and the feedback gain k start at the previous

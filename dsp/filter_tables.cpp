@@ -15,10 +15,10 @@ const std::array<float, FilterTables::kSaturationSize>& saturationTable()
 {
     // Function-local static: built once, thread-safe, never written afterwards.
     static const std::array<float, FilterTables::kSaturationSize> table = [] {
-        std::array<float, FilterTables::kSaturationSize> t {};
+        std::array<float, FilterTables::kSaturationSize> t{};
         for (int k = 0; k < FilterTables::kSaturationSize; ++k)
-            t[static_cast<std::size_t>(k)] = static_cast<float>(
-                portable::tanh(static_cast<double>(k - FilterTables::kSaturationCentre) / 128.0));
+            t[static_cast<std::size_t>(k)] =
+                static_cast<float>(portable::tanh(static_cast<double>(k - FilterTables::kSaturationCentre) / 128.0));
         return t;
     }();
     return table;
@@ -30,16 +30,15 @@ std::shared_ptr<const FilterTables> buildTables(std::uint32_t sampleRate)
     tables->sampleRate = sampleRate;
     tables->saturation = &saturationTable();
     const double rate = static_cast<double>(sampleRate);
-    for (int i = 0; i < FilterTables::kCutoffSize; ++i)
-    {
+    for (int i = 0; i < FilterTables::kCutoffSize; ++i) {
         double f = 20.0 * portable::exp2(static_cast<double>(i) / 32.0 - 3.0);
         if (f > rate / 3.0)
             f = rate / 3.0;
         const double fc = 2.0 * f / rate;
         // Polynomial fits of the one-pole coefficient and of the loop-gain loss of the
         // ladder with its half-sample averaging stage, over normalised frequency.
-        const double tuning = 1.0 - portable::exp(-std::numbers::pi * fc
-                                             * (1.873 * fc * fc * fc + 0.4955 * fc * fc - 0.649 * fc + 0.9988));
+        const double tuning = 1.0
+            - portable::exp(-std::numbers::pi * fc * (1.873 * fc * fc * fc + 0.4955 * fc * fc - 0.649 * fc + 0.9988));
         const double resonance = -3.9364 * fc * fc + 1.8409 * fc + 0.9968;
         tables->tuning[static_cast<std::size_t>(i)] = static_cast<float>(tuning);
         tables->resonance[static_cast<std::size_t>(i)] = static_cast<float>(resonance);

@@ -10,8 +10,7 @@ namespace ostrel {
 
 // Look-up tables of the multimode filter for one sample rate. Immutable once built and
 // shared by every filter running at that rate.
-struct FilterTables
-{
+struct FilterTables {
     static constexpr int kSaturationSize = 2050;
     static constexpr int kSaturationCentre = 1024;
     static constexpr float kSaturationStepsPerUnit = 128.0f;
@@ -21,8 +20,8 @@ struct FilterTables
     std::uint32_t sampleRate = 0;
     // Stage coefficient and resonance compensation, 32 entries per octave from 2.5 Hz
     // (entry i = 20 Hz * 2^(i/32 - 3)), frequencies capped at sampleRate / 3.
-    std::array<float, kCutoffSize> tuning {};
-    std::array<float, kCutoffSize> resonance {};
+    std::array<float, kCutoffSize> tuning{};
+    std::array<float, kCutoffSize> resonance{};
     // tanh over -8 .. +8.0078 in steps of 1/128; entry 1024 is tanh 0. Rate-independent,
     // shared by all rates.
     const std::array<float, kSaturationSize>* saturation = nullptr;

@@ -11,9 +11,10 @@ namespace ostrel {
 using namespace filter_design;
 
 MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
-    : state(rate), sharedDither(dither), sampleRate(static_cast<double>(rate == 0 ? 1u : rate))
-{
-}
+    : state(rate),
+      sharedDither(dither),
+      sampleRate(static_cast<double>(rate == 0 ? 1u : rate))
+{ }
 
 int MultimodeFilter::typeOfMode(std::uint32_t m) noexcept
 {
@@ -53,11 +54,10 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
     std::uint32_t seed = ditherSeed.value;
     double s1 = state.y1, s2 = state.y2, s3 = state.y3, s4 = state.y4, d = state.delayed;
 
-    for (int j = 0; j < n; ++j)
-    {
+    for (int j = 0; j < n; ++j) {
         seed = nextDitherSeed(seed);
-        const double u = static_cast<double>(in[j]) * inGain
-                         + static_cast<double>(static_cast<std::int32_t>(seed)) * kDitherScale;
+        const double u =
+            static_cast<double>(in[j]) * inGain + static_cast<double>(static_cast<std::int32_t>(seed)) * kDitherScale;
 
         // tanh(drive * (y4 - share * u)) from the table, index counted from its centre.
         float z = static_cast<float>(A * s4 + B * u);
@@ -67,13 +67,10 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
         const float sat = (1.0f - phi) * saturation[i] + phi * saturation[i + 1];
 
         const double x0 = u - k * static_cast<double>(sat);
-        if (kThreePole)
-        {
+        if (kThreePole) {
             s1 = x0;
             s2 = s2 + g * (0.75 * x0 + 0.25 * d - s2);
-        }
-        else
-        {
+        } else {
             s1 = s1 + g * (x0 - s1);
             s2 = s2 + g * (0.5 * (s1 + d) - s2);
         }

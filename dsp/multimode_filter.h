@@ -13,8 +13,7 @@ namespace ostrel {
 // State of the filter's input dither generator. One seed may be shared by all filters of
 // one engine (the engine owns it and renders its voices one after the other); a filter
 // without a shared seed uses its own.
-struct DitherSeed
-{
+struct DitherSeed {
     static constexpr std::uint32_t kInitial = 22222;
     std::uint32_t value = kInitial;
 };
@@ -27,8 +26,7 @@ struct DitherSeed
 //
 // Construction may allocate and lock (the shared tables); everything else is real-time
 // safe and belongs to the audio thread.
-class MultimodeFilter
-{
+class MultimodeFilter {
 public:
     static constexpr int kModeCount = filter_design::kModeCount;
     static constexpr double kMinCoordinate = filter_design::kMinCoordinate; // octaves above 20 Hz + 3

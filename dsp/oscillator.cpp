@@ -96,11 +96,10 @@ inline void renderTable(float* out, int n, const std::int16_t* cycle, std::uint3
 } // namespace
 
 Oscillator::Oscillator(std::uint32_t sampleRate, const WaveBank& waves) noexcept
-    : bank(&waves)
-    , rate(sampleRate)
-    , invSampleRate(1.0 / static_cast<double>(sampleRate))
-{
-}
+    : bank(&waves),
+      rate(sampleRate),
+      invSampleRate(1.0 / static_cast<double>(sampleRate))
+{ }
 
 int Oscillator::levelForRatio(double x) noexcept
 {

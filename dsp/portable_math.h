@@ -126,8 +126,7 @@ inline double tanh(double x) noexcept
     // the subtraction does not cancel.
     const double y = 2.0 * x;
     double m;
-    if (y > -0.35 && y < 0.35)
-    {
+    if (y > -0.35 && y < 0.35) {
         double p = 1.0 / 87178291200.0;
         p = p * y + 1.0 / 6227020800.0;
         p = p * y + 1.0 / 479001600.0;
@@ -143,9 +142,7 @@ inline double tanh(double x) noexcept
         p = p * y + 0.5;
         p = p * y + 1.0;
         m = p * y;
-    }
-    else
-    {
+    } else {
         m = exp(y) - 1.0;
     }
     return m / (m + 2.0);

@@ -8,13 +8,12 @@ namespace ostrel {
 // (state * 214013 + 2531011, result bits 16..30). Written out here instead of calling
 // `rand` so that both builds draw the same sequence and no hidden global state is shared
 // between plug-in instances. Not thread-safe: one generator belongs to one thread.
-class Random
-{
+class Random {
 public:
     static constexpr int kMax = 32767;
 
     // Seed 1 gives the sequence a freshly started C library generator gives: 41, 18467, 6334 ...
-    explicit constexpr Random(std::uint32_t seed = 1) noexcept : state(seed) {}
+    explicit constexpr Random(std::uint32_t seed = 1) noexcept : state(seed) { }
 
     // Next value, 0..kMax.
     constexpr int next() noexcept

@@ -90,8 +90,7 @@ std::int16_t tableWord(float value) noexcept
     return static_cast<std::int16_t>(static_cast<int>(scaled)); // truncation toward zero
 }
 
-WaveBank::WaveBank()
-    : raw(kWaves * kRaw, 0)
+WaveBank::WaveBank() : raw(kWaves * kRaw, 0)
 {
     for (int level = 0; level < kWaveLevels; ++level)
         levels[static_cast<std::size_t>(level)].assign(kWaves * entryWords(level), 0);
@@ -140,7 +139,9 @@ bool WaveBank::build(const unsigned char* data, std::size_t size)
         // A level's cycle value at point t of L is (U / (U m)) sum over the kept harmonics of
         // 2 Re(X[k] e^(2 pi i k t / L)): the resampler's output thinned to L points, computed
         // directly as an L-point inverse transform. fft(-1) divides by L, hence the L / m.
-        auto level = [&](int index) { return levels[static_cast<std::size_t>(index)].data() + static_cast<std::size_t>(w) * entryWords(index); };
+        auto level = [&](int index) {
+            return levels[static_cast<std::size_t>(index)].data() + static_cast<std::size_t>(w) * entryWords(index);
+        };
         double* z = scratch.z.data();
 
         // Levels 0 and 1 (L = 2048) in one transform.

@@ -20,8 +20,7 @@ namespace ostrel {
 inline constexpr int kWaveLevels = 10;
 inline constexpr int kRawWaveLength = 128;
 // Size of the "WAVES" resource: 94 cycles of 128 little-endian 16-bit codes.
-inline constexpr std::size_t kWavesResourceSize =
-    static_cast<std::size_t>(kStoredWaveCount) * kRawWaveLength * 2;
+inline constexpr std::size_t kWavesResourceSize = static_cast<std::size_t>(kStoredWaveCount) * kRawWaveLength * 2;
 // Table words per entry beyond the cycle: two guard words before it, two after it.
 inline constexpr int kGuardWords = 4;
 // 1.0 in the level tables.
@@ -33,9 +32,8 @@ inline constexpr std::array<int, kWaveLevels> levelShift = {-1, -1, 0, 1, 2, 3, 
 // Samples per cycle of a level (2048, 2048, 1024, 512, 256, 128, 128, 128, 128, 128).
 constexpr int levelLength(int level) noexcept
 {
-    return levelShift[static_cast<std::size_t>(level)] < 0
-        ? 1024 << -levelShift[static_cast<std::size_t>(level)]
-        : 1024 >> levelShift[static_cast<std::size_t>(level)];
+    return levelShift[static_cast<std::size_t>(level)] < 0 ? 1024 << -levelShift[static_cast<std::size_t>(level)]
+                                                           : 1024 >> levelShift[static_cast<std::size_t>(level)];
 }
 
 // Highest harmonic kept by each level (0: none).
@@ -65,7 +63,7 @@ public:
     const std::int16_t* levelTable(int level, int index) const noexcept;
 
 private:
-    std::vector<std::int16_t> raw;                          // 96 x 128
+    std::vector<std::int16_t> raw;                             // 96 x 128
     std::array<std::vector<std::int16_t>, kWaveLevels> levels; // 96 x (L + 4) each
     std::atomic<bool> ready{false};
 };

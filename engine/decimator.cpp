@@ -6,15 +6,14 @@
 namespace ostrel {
 
 const std::array<float, Decimator::kHalfTaps + 1> Decimator::kSideTaps = {
-    0.0f,        0.30793f,    0.068129f,  -0.077129f,   -0.056351f,  0.021877f,   0.0403f,
-    0.0016152f,  -0.023931f,  -0.010053f, 0.010598f,    0.010143f,   -0.0020682f, -0.0065555f,
-    -0.0017174f, 0.0025658f,  0.001092f,  0.000155f,    -0.00048087f, -0.00019483f};
+    0.0f,        0.30793f,   0.068129f,  -0.077129f, -0.056351f,   0.021877f,   0.0403f,
+    0.0016152f,  -0.023931f, -0.010053f, 0.010598f,  0.010143f,    -0.0020682f, -0.0065555f,
+    -0.0017174f, 0.0025658f, 0.001092f,  0.000155f,  -0.00048087f, -0.00019483f};
 
 Decimator::Decimator()
     : work(static_cast<std::size_t>(kHistory + 2 * kMaxOutput + 128), 0.0f),
       sums(static_cast<std::size_t>(kMaxOutput), 0.0)
-{
-}
+{ }
 
 void Decimator::reset() noexcept
 {

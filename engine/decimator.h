@@ -9,8 +9,7 @@ namespace ostrel {
 // input sample 2m - 20 of the current call (a delay of 10 output samples). The last 40 input
 // samples are kept from call to call, so splitting a stream into calls of any sizes gives the
 // same output.
-class Decimator
-{
+class Decimator {
 public:
     static constexpr int kTaps = 39;
     static constexpr int kHalfTaps = 19;
@@ -30,7 +29,7 @@ public:
     const float* history() const noexcept { return work.data(); }
 
 private:
-    std::vector<float> work; // history followed by the new input, kHistory + 2 * kMaxOutput + 128
+    std::vector<float> work;  // history followed by the new input, kHistory + 2 * kMaxOutput + 128
     std::vector<double> sums; // running sums of the outputs, kMaxOutput
 };
 

@@ -9,10 +9,12 @@ namespace ostrel {
 
 namespace {
 
-constexpr LoopShape kLoopShapes[7] = {
-    {3, false}, {0, false}, {1, false}, {2, false}, {0, true}, {1, true}, {2, true}};
+constexpr LoopShape kLoopShapes[7] = {{3, false}, {0, false}, {1, false}, {2, false}, {0, true}, {1, true}, {2, true}};
 
-double finiteOrZero(double v) noexcept { return std::isfinite(v) ? v : 0.0; }
+double finiteOrZero(double v) noexcept
+{
+    return std::isfinite(v) ? v : 0.0;
+}
 
 } // namespace
 
@@ -24,7 +26,8 @@ LoopShape loopShapeForSetting(int setting) noexcept
 // ---- EnvelopeSegments ----------------------------------------------------------------------
 
 EnvelopeSegments::EnvelopeSegments(int sampleRate) noexcept
-    : rate(sampleRate < 1 ? 1 : sampleRate), invRate(1.0 / static_cast<double>(rate))
+    : rate(sampleRate < 1 ? 1 : sampleRate),
+      invRate(1.0 / static_cast<double>(rate))
 {
     for (int k = 0; k < 4; ++k)
         setTime(k, 0.0);
@@ -64,53 +67,38 @@ void EnvelopeSegments::restart() noexcept
 
 bool EnvelopeSegments::walk(int n) noexcept
 {
-    const double p = pos + static_cast<double>(n) * static_cast<double>(dir) * steps[static_cast<std::size_t>(stageIndex)];
-    if (p >= 1.0)
-    {
+    const double p =
+        pos + static_cast<double>(n) * static_cast<double>(dir) * steps[static_cast<std::size_t>(stageIndex)];
+    if (p >= 1.0) {
         const double carry = p - 1.0;
-        if (stageIndex + 1 < kSegmentCount)
-        {
+        if (stageIndex + 1 < kSegmentCount) {
             ++stageIndex;
             pos = carry;
-        }
-        else if (firstLooped < kNoLoop && passes < allowedPasses)
-        {
+        } else if (firstLooped < kNoLoop && passes < allowedPasses) {
             ++passes;
-            if (pingPong)
-            {
+            if (pingPong) {
                 pos = 1.0 - carry;
                 dir = -1;
-            }
-            else
-            {
+            } else {
                 stageIndex = firstLooped;
                 pos = carry;
             }
-        }
-        else
-        {
+        } else {
             stageIndex = kStageSustain;
             pos = carry;
             return true;
         }
-    }
-    else if (p < 0.0)
-    {
+    } else if (p < 0.0) {
         --stageIndex;
-        if (stageIndex >= firstLooped)
-        {
+        if (stageIndex >= firstLooped) {
             pos = p + 1.0;
-        }
-        else
-        {
+        } else {
             // Turn at the loop start; this does not count a pass.
             ++stageIndex;
             pos = -p;
             dir = 1;
         }
-    }
-    else
-    {
+    } else {
         pos = p;
     }
     return false;
@@ -118,7 +106,8 @@ bool EnvelopeSegments::walk(int n) noexcept
 
 // ---- Envelope ------------------------------------------------------------------------------
 
-Envelope::Envelope(int sampleRate) noexcept : EnvelopeSegments(sampleRate) {}
+Envelope::Envelope(int sampleRate) noexcept : EnvelopeSegments(sampleRate)
+{ }
 
 void Envelope::setLevel(int k, double value) noexcept
 {
@@ -138,12 +127,9 @@ void Envelope::reset() noexcept
 
 void Envelope::trigger() noexcept
 {
-    if (levels[0] == 0.0)
-    {
+    if (levels[0] == 0.0) {
         start = out; // glide from where the envelope stands
-    }
-    else
-    {
+    } else {
         start = levels[0];
         out = levels[0];
     }
@@ -161,22 +147,16 @@ void Envelope::advance(int n) noexcept
 {
     if (n <= 0)
         return;
-    switch (stageIndex)
-    {
-    case kStageOff:
-        return;
-    case kStageSustain:
-        out = levels[3];
-        return;
+    switch (stageIndex) {
+    case kStageOff: return;
+    case kStageSustain: out = levels[3]; return;
     case kStageRelease:
         out = out + (1.0 - portable::exp(-static_cast<double>(n) * invRate / times[3])) * (levels[4] - out);
         return;
-    default:
-        break;
+    default: break;
     }
 
-    if (walk(n))
-    {
+    if (walk(n)) {
         out = levels[3];
         return;
     }
@@ -187,7 +167,8 @@ void Envelope::advance(int n) noexcept
 
 // ---- MixEnvelope ---------------------------------------------------------------------------
 
-MixEnvelope::MixEnvelope(int sampleRate) noexcept : EnvelopeSegments(sampleRate) {}
+MixEnvelope::MixEnvelope(int sampleRate) noexcept : EnvelopeSegments(sampleRate)
+{ }
 
 void MixEnvelope::setPoint(int k, double x, double y) noexcept
 {
@@ -231,8 +212,7 @@ void MixEnvelope::advance(int n) noexcept
 {
     if (n <= 0)
         return;
-    switch (stageIndex)
-    {
+    switch (stageIndex) {
     case kStageOff:
         outX = pointX[4];
         outY = pointY[4];
@@ -243,32 +223,26 @@ void MixEnvelope::advance(int n) noexcept
         return;
     case kStageRelease:
         pos += static_cast<double>(n) * steps[3];
-        if (pos >= 1.0)
-        {
+        if (pos >= 1.0) {
             stageIndex = kStageOff;
             outX = pointX[4];
             outY = pointY[4];
-        }
-        else
-        {
+        } else {
             outX = releaseFromX + (pointX[4] - releaseFromX) * pos;
             outY = releaseFromY + (pointY[4] - releaseFromY) * pos;
         }
         return;
-    default:
-        break;
+    default: break;
     }
 
-    if (walk(n))
-    {
+    if (walk(n)) {
         outX = pointX[3];
         outY = pointY[3];
         return;
     }
 
     // The count stops once the crossfade is over, so an endless loop cannot overflow it.
-    if (fadeCounter < kCrossfadeBlocks)
-    {
+    if (fadeCounter < kCrossfadeBlocks) {
         ++fadeCounter;
         fadeWeight += 0.1f;
     }
@@ -276,14 +250,11 @@ void MixEnvelope::advance(int n) noexcept
     const std::size_t s = static_cast<std::size_t>(stageIndex);
     const double px = pointX[s] + (pointX[s + 1] - pointX[s]) * pos;
     const double py = pointY[s] + (pointY[s + 1] - pointY[s]) * pos;
-    if (fadeCounter < kCrossfadeBlocks)
-    {
+    if (fadeCounter < kCrossfadeBlocks) {
         const double w = static_cast<double>(fadeWeight);
         outX = px * w + fadeFromX * (1.0 - w);
         outY = py * w + fadeFromY * (1.0 - w);
-    }
-    else
-    {
+    } else {
         outX = px;
         outY = py;
     }

@@ -6,10 +6,9 @@
 namespace ostrel {
 
 // Loop start and direction of an envelope loop setting (the patch's 0..6 loop values).
-struct LoopShape
-{
-    int loopStart;  // first looped segment 0..2; 3 means no loop
-    bool pingPong;  // back and forth instead of jumping back
+struct LoopShape {
+    int loopStart; // first looped segment 0..2; 3 means no loop
+    bool pingPong; // back and forth instead of jumping back
 };
 
 // 0: no loop; 1..3: segments 0..2, 1..2 or 2 repeat; 4..6: the same ranges back and forth.
@@ -23,8 +22,7 @@ LoopShape loopShapeForSetting(int setting) noexcept;
 //
 // All operations run on the audio thread; the editor may read stage() and the outputs
 // without a lock, for display only.
-class EnvelopeSegments
-{
+class EnvelopeSegments {
 public:
     static constexpr int kSegmentCount = 3;
     static constexpr int kStageSustain = 3;
@@ -73,8 +71,8 @@ protected:
     double pos = 0.0;
     int passes = 0;
     int dir = 1;
-    std::array<double, 4> times {};
-    std::array<double, 4> steps {};
+    std::array<double, 4> times{};
+    std::array<double, 4> steps{};
     int firstLooped = 4;
     bool pingPong = false;
     int allowedPasses = kEndlessRepeats;
@@ -83,8 +81,7 @@ protected:
 // One-dimensional envelope (filter and amplitude): five breakpoint levels, segment 0 starting
 // from where the envelope stood at the trigger when level 0 is 0, and an exponential release
 // towards level 4 with time constant time[3] that never ends by itself.
-class Envelope : public EnvelopeSegments
-{
+class Envelope : public EnvelopeSegments {
 public:
     // sampleRate: the engine's internal rate (values below 1 are treated as 1).
     explicit Envelope(int sampleRate) noexcept;
@@ -92,17 +89,17 @@ public:
     // k = 0..4; other k are ignored; NaN and infinite levels are stored as 0.
     void setLevel(int k, double value) noexcept;
 
-    void reset() noexcept;         // at a note-on that changes the note: back to 0, off
-    void trigger() noexcept;       // at every note-on, after reset if that ran
-    void releaseStage() noexcept;  // at note-off, from any stage
-    void advance(int n) noexcept;  // once per sub-block; n <= 0 does nothing
+    void reset() noexcept;        // at a note-on that changes the note: back to 0, off
+    void trigger() noexcept;      // at every note-on, after reset if that ran
+    void releaseStage() noexcept; // at note-off, from any stage
+    void advance(int n) noexcept; // once per sub-block; n <= 0 does nothing
 
     double output() const noexcept { return out; }
     double level(int k) const noexcept { return levels[static_cast<std::size_t>(k < 0 || k > 4 ? 0 : k)]; }
     double startLevel() const noexcept { return start; }
 
 private:
-    std::array<double, 5> levels {};
+    std::array<double, 5> levels{};
     double start = 0.0;
     double out = 0.0;
 };
@@ -110,8 +107,7 @@ private:
 // Two-dimensional envelope of the oscillator mix: five breakpoint points, segment 0 starting
 // at point 0, a crossfade over the first nine sub-blocks after a trigger from where the mix
 // stood, and a straight-line release to point 4 that takes time[3] and then stops.
-class MixEnvelope : public EnvelopeSegments
-{
+class MixEnvelope : public EnvelopeSegments {
 public:
     static constexpr int kCrossfadeBlocks = 10;
 
@@ -120,10 +116,10 @@ public:
     // k = 0..4; other k are ignored; NaN and infinite coordinates are stored as 0.
     void setPoint(int k, double x, double y) noexcept;
 
-    void reset() noexcept;         // back to the centre of the plane, off
-    void trigger() noexcept;       // crossfades from the current position
+    void reset() noexcept;   // back to the centre of the plane, off
+    void trigger() noexcept; // crossfades from the current position
     void releaseStage() noexcept;
-    void advance(int n) noexcept;  // n <= 0 does nothing
+    void advance(int n) noexcept; // n <= 0 does nothing
 
     double outputX() const noexcept { return outX; }
     double outputY() const noexcept { return outY; }
@@ -131,8 +127,8 @@ public:
     float crossfadeWeight() const noexcept { return fadeWeight; }
 
 private:
-    std::array<double, 5> pointX {};
-    std::array<double, 5> pointY {};
+    std::array<double, 5> pointX{};
+    std::array<double, 5> pointY{};
     double fadeFromX = 0.0, fadeFromY = 0.0;
     double releaseFromX = 0.0, releaseFromY = 0.0;
     double outX = 0.0, outY = 0.0;

@@ -2,7 +2,8 @@
 
 namespace ostrel {
 
-EventQueue::EventQueue() : ring(static_cast<std::size_t>(kReserve)) {}
+EventQueue::EventQueue() : ring(static_cast<std::size_t>(kReserve))
+{ }
 
 void EventQueue::push(const NoteEvent& event)
 {
@@ -32,18 +33,10 @@ int queueMidiMessage(EventQueue& queue, std::int32_t deltaFrames, std::uint8_t s
     const std::int32_t d1 = data1 & 0x7F;
     const std::int32_t d2 = data2 & 0x7F;
     switch (status & 0xF0) {
-    case 0x90:
-        queue.push({deltaFrames, NoteEvent::kNote, d1, d2});
-        return 1;
-    case 0x80:
-        queue.push({deltaFrames, NoteEvent::kNote, d1, 0});
-        return 1;
-    case 0xE0:
-        queue.push({deltaFrames, NoteEvent::kPitchBend, (d1 | (d2 << 7)) - 8192, 0});
-        return 1;
-    case 0xD0:
-        queue.push({deltaFrames, NoteEvent::kAftertouch, d1, 0});
-        return 1;
+    case 0x90: queue.push({deltaFrames, NoteEvent::kNote, d1, d2}); return 1;
+    case 0x80: queue.push({deltaFrames, NoteEvent::kNote, d1, 0}); return 1;
+    case 0xE0: queue.push({deltaFrames, NoteEvent::kPitchBend, (d1 | (d2 << 7)) - 8192, 0}); return 1;
+    case 0xD0: queue.push({deltaFrames, NoteEvent::kAftertouch, d1, 0}); return 1;
     case 0xB0:
         if (d1 == 1) {
             queue.push({deltaFrames, NoteEvent::kModWheel, d2, 0});
@@ -55,8 +48,7 @@ int queueMidiMessage(EventQueue& queue, std::int32_t deltaFrames, std::uint8_t s
             return 2;
         }
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -6,12 +6,11 @@
 namespace ostrel {
 
 // One timed engine event, made from a host MIDI message.
-struct NoteEvent
-{
+struct NoteEvent {
     enum Type : std::int32_t { kNote = 0, kPitchBend = 1, kAftertouch = 2, kModWheel = 3 };
     static constexpr std::int32_t kAllNotesOff = -1; // value of a note event that releases every held note
 
-    std::int32_t time = 0;     // sample offset at the host rate inside the block it came with
+    std::int32_t time = 0; // sample offset at the host rate inside the block it came with
     std::int32_t type = kNote;
     std::int32_t value = 0;    // note 0..127 or kAllNotesOff; bend -8192..8191; pressure and wheel 0..127
     std::int32_t velocity = 0; // notes: 0..127, 0 is a note-off; other types 0
@@ -23,8 +22,7 @@ struct NoteEvent
 // The storage is a ring reserved at construction for kReserve events, so queuing and taking
 // events allocate nothing. A burst larger than what the ring holds grows it once (by whole
 // reserves); the larger ring is kept. Audio thread only.
-class EventQueue
-{
+class EventQueue {
 public:
     static constexpr std::int32_t kReserve = 1024;
     static constexpr std::int32_t kEmptyTime = 999999; // frontTime of an empty queue
@@ -33,17 +31,18 @@ public:
 
     void push(const NoteEvent& event);
     // Time of the front event, or kEmptyTime when there is none.
-    std::int32_t frontTime() const noexcept
-    {
-        return count == 0 ? kEmptyTime : ring[head].time;
-    }
+    std::int32_t frontTime() const noexcept { return count == 0 ? kEmptyTime : ring[head].time; }
     // Takes the front event; the queue must not be empty.
     NoteEvent popFront() noexcept;
 
     bool empty() const noexcept { return count == 0; }
     std::size_t size() const noexcept { return count; }
     std::size_t capacity() const noexcept { return ring.size(); }
-    void clear() noexcept { head = 0; count = 0; }
+    void clear() noexcept
+    {
+        head = 0;
+        count = 0;
+    }
 
 private:
     std::vector<NoteEvent> ring;

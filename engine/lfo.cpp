@@ -8,9 +8,10 @@
 namespace ostrel {
 
 Lfo::Lfo(int internalRate, Random* random) noexcept
-    : sampleRate(internalRate < 1 ? 1 : internalRate), invRate(1.0 / static_cast<double>(sampleRate)), sharedRandom(random)
-{
-}
+    : sampleRate(internalRate < 1 ? 1 : internalRate),
+      invRate(1.0 / static_cast<double>(sampleRate)),
+      sharedRandom(random)
+{ }
 
 void Lfo::setRate(double hertz) noexcept
 {
@@ -29,30 +30,24 @@ void Lfo::advance(int n) noexcept
 double Lfo::value() noexcept
 {
     const double p = phase01;
-    switch (wave)
-    {
+    switch (wave) {
     case kTriangle:
         if (p <= 0.25)
             return 4.0 * p;
         if (p <= 0.75)
             return 1.0 - 4.0 * (p - 0.25);
         return -1.0 + 4.0 * (p - 0.75);
-    case kSawUp:
-        return 2.0 * p - 1.0;
-    case kSawDown:
-        return 1.0 - 2.0 * p;
-    case kSquare:
-        return p < 0.5 ? 1.0 : -1.0;
+    case kSawUp: return 2.0 * p - 1.0;
+    case kSawDown: return 1.0 - 2.0 * p;
+    case kSquare: return p < 0.5 ? 1.0 : -1.0;
     case kSampleAndHold:
-        if (prevPhase01 > p || (p >= 0.5 && prevPhase01 < 0.5))
-        {
+        if (prevPhase01 > p || (p >= 0.5 && prevPhase01 < 0.5)) {
             Random& random = sharedRandom ? *sharedRandom : ownRandom;
             held = static_cast<float>(2.0 * random.next() / static_cast<double>(Random::kMax) - 1.0);
         }
         return static_cast<double>(held);
     case kSine:
-    default:
-        return portable::sin(2.0 * std::numbers::pi * p);
+    default: return portable::sin(2.0 * std::numbers::pi * p);
     }
 }
 

@@ -7,8 +7,7 @@ namespace ostrel {
 // Global low-frequency oscillator: six waves over a phase 0..1, read and advanced once per
 // sub-block by the block renderer. Free-running; notes and program changes never restart it.
 // Audio thread only.
-class Lfo
-{
+class Lfo {
 public:
     static constexpr int kWaveCount = 6;
     enum Wave : int { kSine = 0, kTriangle, kSawUp, kSawDown, kSquare, kSampleAndHold };

@@ -79,11 +79,9 @@ void computeStaticMod(const ModState& state, int velocity, int note,
 {
     const double vel = velocityTerm(state, velocity);
     const double key = keyTerm(state, note);
-    for (int j = 0; j < mod::kStaticModCount; ++j)
-    {
+    for (int j = 0; j < mod::kStaticModCount; ++j) {
         double sum = 0.0;
-        if (j != mod::kCutoff)
-        {
+        if (j != mod::kCutoff) {
             if (state.routed(mod::kVelocity, j))
                 sum += vel;
             if (state.routed(mod::kKey, j))

@@ -12,12 +12,26 @@ class Lfo;
 namespace mod {
 inline constexpr int kSourceCount = 7;
 inline constexpr int kDestinationCount = 15;
-inline constexpr int kStaticModCount = 7;   // static terms kept per voice, columns 0..6
+inline constexpr int kStaticModCount = 7; // static terms kept per voice, columns 0..6
 
 enum Source : int { kLfo1 = 0, kLfo2, kAftertouch, kVelocity, kKey, kFilterEnvelope, kModWheel };
 enum Destination : int {
-    kPitch1 = 0, kPitch2, kPitch3, kPitch4, kCutoff, kMixX, kMixY, kUnused7,
-    kLfo1Depth, kUnused9, kLfo2Depth, kAmplitude, kPan, kUnused13, kUnused14};
+    kPitch1 = 0,
+    kPitch2,
+    kPitch3,
+    kPitch4,
+    kCutoff,
+    kMixX,
+    kMixY,
+    kUnused7,
+    kLfo1Depth,
+    kUnused9,
+    kLfo2Depth,
+    kAmplitude,
+    kPan,
+    kUnused13,
+    kUnused14
+};
 
 inline constexpr int kCentreVelocity = 64;
 inline constexpr int kCentreNote = 54;
@@ -25,20 +39,19 @@ inline constexpr int kCentreNote = 54;
 
 // The engine's per-block copy of the modulation settings plus the global modulation outputs
 // of the current sub-block. Written and read on the audio thread only.
-struct ModState
-{
-    float lfo1Out = 0.0f;  // LFO 1 value * LFO 1 depth
-    float lfo2Out = 0.0f;  // LFO 2 value * LFO 2 depth
-    float atOut = 0.0f;    // aftertouch * amount[aftertouch]
-    std::array<float, mod::kSourceCount> amount {};
-    std::array<std::array<std::uint8_t, mod::kDestinationCount>, mod::kSourceCount> route {};
+struct ModState {
+    float lfo1Out = 0.0f; // LFO 1 value * LFO 1 depth
+    float lfo2Out = 0.0f; // LFO 2 value * LFO 2 depth
+    float atOut = 0.0f;   // aftertouch * amount[aftertouch]
+    std::array<float, mod::kSourceCount> amount{};
+    std::array<std::array<std::uint8_t, mod::kDestinationCount>, mod::kSourceCount> route{};
     float pitchBend = 0.0f; // octaves
 
     // Routing flag; false for any row or column outside the matrix.
     bool routed(int row, int column) const noexcept
     {
         return row >= 0 && row < mod::kSourceCount && column >= 0 && column < mod::kDestinationCount
-               && route[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] != 0;
+            && route[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] != 0;
     }
     void clearRoutes() noexcept
     {
@@ -74,8 +87,7 @@ double cutoffModulation(const ModState& state, int note) noexcept;
 double filterEnvelopeDepth(const ModState& state, double filterEnvAmount, int velocity) noexcept;
 
 // Offsets of the mix position: X + dx, Y + dy (column 6 enters with the opposite sign).
-struct MixOffset
-{
+struct MixOffset {
     double dx = 0.0;
     double dy = 0.0;
 };

@@ -68,9 +68,9 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
 
     // The sounding voices render in index order; their filters run together in between,
     // which gives the same bits as rendering each voice whole in turn.
-    std::array<VoiceFilterState*, kMaxVoices> filters {};
-    std::array<float*, kMaxVoices> blocks {};
-    std::array<int, kMaxVoices> sounding {};
+    std::array<VoiceFilterState*, kMaxVoices> filters{};
+    std::array<float*, kMaxVoices> blocks{};
+    std::array<int, kMaxVoices> sounding{};
     int count = 0;
     for (int i = 0; i < activeVoices; ++i) {
         Voice& v = voice(i);

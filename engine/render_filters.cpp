@@ -4,8 +4,8 @@
 // sees exactly the operations of the single-voice filter, in the same order.
 #include "engine/render_filters.h"
 
-#include "dsp/filter_design.h"
 #include "dsp/cpu_features.h"
+#include "dsp/filter_design.h"
 #include "dsp/rounding.h"
 
 #include <algorithm>
@@ -33,8 +33,7 @@ namespace {
 // Per-lane state of a group of L voices of one structure while their block runs. Unused
 // lanes run on silence and are not written back.
 template <int L>
-struct LaneState
-{
+struct LaneState {
     // Left uninitialised: the runner fills every lane it uses and zeroes the others.
     double g[L], dg[L], k[L], dk[L], w1[L], w2[L], w3[L], w4[L];
     double s1[L], s2[L], s3[L], s4[L], d[L];
@@ -54,7 +53,7 @@ template <int L>
     for (int l = 0; l < L; ++l) {
         st.seed[l] = nextDitherSeed(st.seed[l]);
         u[l] = static_cast<double>(st.data[j][l]) * kInputGain
-               + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
+            + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
     }
 }
 
@@ -136,10 +135,11 @@ void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexc
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
     const __m256 a = _mm256_setr_ps(saturation[at[0]], saturation[at[1]], saturation[at[2]], saturation[at[3]],
                                     saturation[at[4]], saturation[at[5]], saturation[at[6]], saturation[at[7]]);
-    const __m256 b = _mm256_setr_ps(saturation[at[0] + 1], saturation[at[1] + 1], saturation[at[2] + 1],
-                                    saturation[at[3] + 1], saturation[at[4] + 1], saturation[at[5] + 1],
-                                    saturation[at[6] + 1], saturation[at[7] + 1]);
-    const __m256 value = _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
+    const __m256 b =
+        _mm256_setr_ps(saturation[at[0] + 1], saturation[at[1] + 1], saturation[at[2] + 1], saturation[at[3] + 1],
+                       saturation[at[4] + 1], saturation[at[5] + 1], saturation[at[6] + 1], saturation[at[7] + 1]);
+    const __m256 value =
+        _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
     _mm256_storeu_ps(sat, value);
 }
 
@@ -163,13 +163,12 @@ template <bool kThreePole, int L>
 #endif
 
 // Which kernel runs; set once at start-up (tests may switch it).
-std::atomic<bool> gUseAvx2 {cpuHasAvx2()};
+std::atomic<bool> gUseAvx2{cpuHasAvx2()};
 
 } // namespace
 
 // One group of up to L voices of the same structure, run sample by sample side by side.
-struct VoiceFilterRunner
-{
+struct VoiceFilterRunner {
     template <bool kThreePole, int L>
     static void run(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
                     int n) noexcept
@@ -221,8 +220,8 @@ struct VoiceFilterRunner
     }
 
     template <bool kThreePole>
-    static void runGroup(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds,
-                         int lanes, int n) noexcept
+    static void runGroup(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
+                         int n) noexcept
     {
         if (lanes == 1)
             run<kThreePole, 1>(filters, buffers, seeds, lanes, n);
@@ -251,7 +250,7 @@ void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, in
         multiplier *= 196314165u;
         increment = increment * 196314165u + 907633515u;
     }
-    std::array<std::uint32_t, kMaxVoices> startSeed {};
+    std::array<std::uint32_t, kMaxVoices> startSeed{};
     std::uint32_t seed = dither.value;
     for (int v = 0; v < count; ++v) {
         startSeed[static_cast<std::size_t>(v)] = seed;
@@ -261,17 +260,19 @@ void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, in
 
     // Group by structure, then run the groups kLanes voices at a time.
     for (const bool threePole : {false, true}) {
-        std::array<VoiceFilterState*, kLanes> groupFilters {};
-        std::array<float*, kLanes> groupBuffers {};
-        std::array<std::uint32_t, kLanes> groupSeeds {};
+        std::array<VoiceFilterState*, kLanes> groupFilters{};
+        std::array<float*, kLanes> groupBuffers{};
+        std::array<std::uint32_t, kLanes> groupSeeds{};
         int lanes = 0;
         const auto flush = [&] {
             if (lanes == 0)
                 return;
             if (threePole)
-                VoiceFilterRunner::runGroup<true>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes, n);
+                VoiceFilterRunner::runGroup<true>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes,
+                                                  n);
             else
-                VoiceFilterRunner::runGroup<false>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes, n);
+                VoiceFilterRunner::runGroup<false>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes,
+                                                   n);
             lanes = 0;
         };
         for (int v = 0; v < count; ++v) {

@@ -7,8 +7,7 @@ namespace ostrel {
 // denormals flushed to zero on input and output. The destructor restores the rounding mode
 // and the SSE control register the caller had. Affects the calling thread only; makes no
 // system call.
-class RealtimeFpScope
-{
+class RealtimeFpScope {
 public:
     RealtimeFpScope() noexcept;
     ~RealtimeFpScope();

@@ -73,7 +73,7 @@ int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept
     p.filterEnvAmount = readFloat(patch.filterEnvAmount);
     p.volumeGain = volumeGainOf(readFloat(patch.volume));
 
-    std::array<double, kPanCount> pan {};
+    std::array<double, kPanCount> pan{};
     for (std::size_t k = 0; k < static_cast<std::size_t>(kPanCount); ++k)
         pan[k] = readFloat(patch.pan[k]);
     for (std::size_t i = 0; i < VoiceParams::kPanSlots; ++i)

@@ -100,7 +100,7 @@ void Voice::release() noexcept
 
 void Voice::steal() noexcept
 {
-    std::array<float, kFadeLength> tail {};
+    std::array<float, kFadeLength> tail{};
     renderVoice(tail.data(), kFadeLength);
     for (int i = 0; i < kFadeLength; ++i)
         fade[static_cast<std::size_t>(i)] = tail[static_cast<std::size_t>(i)] * static_cast<float>(63 - i) / 64.0f;
@@ -146,7 +146,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
     const double base = static_cast<double>(currentNote - kA4Note);
     for (std::size_t k = 0; k < 4; ++k) {
         const double pitch = (base + p.oscTuning[k]) / 12.0 + static_cast<double>(m.pitchBend)
-                             + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
+            + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
         oscillators[k].setFrequency(kA4 * std::exp2(pitch));
         oscillators[k].setWave(p.oscWave[k]);
     }
@@ -164,7 +164,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
     oscillators[3].setAmplitude((1.0 - u) * v);
 
     const double cutoffIn = p.cutoff + cutoffModulation(m, currentNote)
-                            + filterEnvelopeDepth(m, p.filterEnvAmount, currentVelocity) * filterEnvOut;
+        + filterEnvelopeDepth(m, p.filterEnvAmount, currentVelocity) * filterEnvOut;
     voiceFilter.setCutoff(cutoffIn);
     voiceFilter.setResonance(p.resonance);
     voiceFilter.setMode(p.filterMode);

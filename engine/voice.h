@@ -18,13 +18,12 @@ namespace ostrel {
 //
 // Everything here runs on the audio thread; the editor may read state(), note() and the
 // envelopes without a lock, for display only.
-class Voice
-{
+class Voice {
 public:
     enum State : std::int32_t { Idle = 0, Held = 1, Released = 2 };
-    static constexpr int kNoNote = -1;          // note of a voice that never played
-    static constexpr int kFadeLength = 64;      // samples of the crossfade after a steal
-    static constexpr int kMaxBlock = 64;        // samples per renderVoice call
+    static constexpr int kNoNote = -1;     // note of a voice that never played
+    static constexpr int kFadeLength = 64; // samples of the crossfade after a steal
+    static constexpr int kMaxBlock = 64;   // samples per renderVoice call
     static constexpr double kSilentGain = 0.0001;
 
     // internalRate: the engine's internal sample rate. The voice reads `params` and `mod`
@@ -83,7 +82,7 @@ private:
 
     const VoiceParams* params;
     const ModState* mod;
-    DitherSeed ownDither;   // used when the engine gives no shared seed
+    DitherSeed ownDither; // used when the engine gives no shared seed
     DitherSeed* dither;
 
     std::uint32_t loadedGeneration = 0;
@@ -93,14 +92,14 @@ private:
     State voiceState = Idle;
     bool fadeIsPending = false;
     double currentGain = 0.0;
-    std::array<float, 256> fade {};
+    std::array<float, 256> fade{};
 
     MixEnvelope mixEnv;
     Envelope filterEnv;
     Envelope ampEnv;
     std::array<Oscillator, 4> oscillators;
     VoiceFilterState voiceFilter;
-    std::array<float, mod::kStaticModCount> staticTerms {};
+    std::array<float, mod::kStaticModCount> staticTerms{};
 };
 
 } // namespace ostrel

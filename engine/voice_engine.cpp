@@ -117,16 +117,10 @@ void VoiceEngine::applyEvent(const NoteEvent& e) noexcept
         // +-8192 is +-1/6 octave: a bend range of two semitones.
         mod.pitchBend = static_cast<float>(static_cast<double>(e.value) / 49152.0);
         return;
-    case NoteEvent::kModWheel:
-        wheel = static_cast<float>(static_cast<double>(e.value) / 127.0);
-        return;
-    case NoteEvent::kAftertouch:
-        pressure = static_cast<float>(static_cast<double>(e.value) / 127.0);
-        return;
-    case NoteEvent::kNote:
-        break;
-    default:
-        return;
+    case NoteEvent::kModWheel: wheel = static_cast<float>(static_cast<double>(e.value) / 127.0); return;
+    case NoteEvent::kAftertouch: pressure = static_cast<float>(static_cast<double>(e.value) / 127.0); return;
+    case NoteEvent::kNote: break;
+    default: return;
     }
     if (e.value == NoteEvent::kAllNotesOff) {
         for (int i = 0; i < activeVoices; ++i) {

@@ -28,14 +28,13 @@ class Patch;
 // Built once (it allocates everything it will ever use) and then driven from the audio thread
 // only: nothing here allocates, locks or calls the system afterwards. The editor may read
 // lastStartedVoice() and that voice's envelopes without a lock, for display only.
-class VoiceEngine
-{
+class VoiceEngine {
 public:
     static constexpr int kMaxVoices = 32;
     static constexpr int kInitialVoices = 8;
-    static constexpr int kSubBlock = 64;               // internal samples
-    static constexpr int kMaxBlock = 8000;             // host frames per renderBlock call
-    static constexpr int kInternalBufferSize = 16384;  // holds 2 * kMaxBlock + carry
+    static constexpr int kSubBlock = 64;              // internal samples
+    static constexpr int kMaxBlock = 8000;            // host frames per renderBlock call
+    static constexpr int kInternalBufferSize = 16384; // holds 2 * kMaxBlock + carry
 
     // hostSampleRate: whole hertz, at least 1; the engine runs at twice that rate.
     explicit VoiceEngine(int hostSampleRate, const WaveBank& bank = waveBank());
@@ -106,16 +105,16 @@ private:
     float wheel = 0.0f;
     float pressure = 0.0f;
 
-    Random random;          // the LFOs' sample-and-hold and the chorus rate factors
+    Random random; // the LFOs' sample-and-hold and the chorus rate factors
     DitherSeed filterDither;
     NoiseSeed noiseSeed; // the noise of this engine's oscillators: reproducible per instance
     std::array<std::unique_ptr<Voice>, kMaxVoices> voices;
     int activeVoices = kInitialVoices;
-    std::array<int, kMaxVoices> held {};
-    std::array<int, kMaxVoices> released {};
+    std::array<int, kMaxVoices> held{};
+    std::array<int, kMaxVoices> released{};
     int heldLength = 0;
     int releasedLength = 0;
-    std::atomic<const Voice*> lastStarted {nullptr};
+    std::atomic<const Voice*> lastStarted{nullptr};
 
     Lfo lfo1;
     Lfo lfo2;
@@ -124,7 +123,7 @@ private:
     Decimator decimatorLeft;
     Decimator decimatorRight;
     // One sub-block per voice, for running the sounding voices' filters together.
-    std::array<std::array<float, kSubBlock>, kMaxVoices> voiceBlocks {};
+    std::array<std::array<float, kSubBlock>, kMaxVoices> voiceBlocks{};
     std::vector<float> internalLeft;
     std::vector<float> internalRight;
     int carried = 0;

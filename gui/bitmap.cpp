@@ -15,20 +15,20 @@ std::uint8_t byteAt(const std::uint8_t* table, std::size_t size, std::size_t i)
 } // namespace
 
 xBitmap::xBitmap(int bitDepth, int width, int height)
-    : xRefCounted(0)
-    , bitDepth_(bitDepth)
-    , bytesPerPixel_(bitDepth == 8 ? 1 : 4)
-    , stride_(width * bytesPerPixel_)
-    , width_(width)
-    , height_(height)
-    , pixels_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height), 0)
+    : xRefCounted(0),
+      bitDepth_(bitDepth),
+      bytesPerPixel_(bitDepth == 8 ? 1 : 4),
+      stride_(width * bytesPerPixel_),
+      width_(width),
+      height_(height),
+      pixels_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height), 0)
 {
     if (bitDepth == 8)
         palette_.assign(256 * 4, 0);
 }
 
-xBitmap* xBitmap::create(int bitDepth, int width, int height, const std::uint8_t* pixelData,
-    std::size_t pixelSize, const std::uint8_t* paletteData, std::size_t paletteSize)
+xBitmap* xBitmap::create(int bitDepth, int width, int height, const std::uint8_t* pixelData, std::size_t pixelSize,
+                         const std::uint8_t* paletteData, std::size_t paletteSize)
 {
     if (bitDepth != 8 && bitDepth != 24 && bitDepth != 32)
         return nullptr;

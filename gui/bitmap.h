@@ -21,13 +21,13 @@ public:
     // Tables shorter than the image needs leave the rest zero; a null table is an empty one.
     // Returns null for a bit depth other than 8, 24 or 32, a negative size, or an image of
     // more than kMaxPixels pixels. The new bitmap carries one reference, the caller's.
-    static xBitmap* create(int bitDepth, int width, int height, const std::uint8_t* pixelData,
-        std::size_t pixelSize, const std::uint8_t* paletteData = nullptr, std::size_t paletteSize = 0);
+    static xBitmap* create(int bitDepth, int width, int height, const std::uint8_t* pixelData, std::size_t pixelSize,
+                           const std::uint8_t* paletteData = nullptr, std::size_t paletteSize = 0);
 
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
 
     // Bitmaps do not move: setRegion does nothing.
-    void setRegion(const xRect&) override {}
+    void setRegion(const xRect&) override { }
     xRect getRegion() const override { return {0, 0, width_, height_}; }
     std::uint8_t* pixels() override { return pixels_.data(); }
     const std::uint8_t* pixels() const { return pixels_.data(); }

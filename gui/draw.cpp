@@ -73,7 +73,8 @@ void drawBitmap(const xBitmap& bitmap, xSurface& surface, xPoint source, xPoint 
     if (placedX < INT_MIN || placedX > INT_MAX || placedY < INT_MIN || placedY > INT_MAX)
         return;
     const xRect bitmapPlaced{static_cast<int>(placedX), static_cast<int>(placedY), bitmap.width(), bitmap.height()};
-    const xRect area = intersect(intersect({destination.x, destination.y, size.width, size.height}, region), bitmapPlaced);
+    const xRect area =
+        intersect(intersect({destination.x, destination.y, size.width, size.height}, region), bitmapPlaced);
     const std::uint8_t* pixels = bitmap.pixels();
     const std::uint8_t* palette = bitmap.palette();
     const int bytes = bitmap.bytesPerPixel();
@@ -88,9 +89,7 @@ void drawBitmap(const xBitmap& bitmap, xSurface& surface, xPoint source, xPoint 
                 p[1] = mix(p[1], s[1], s[3]);
                 p[2] = mix(p[2], s[2], s[3]);
                 break;
-            case 24:
-                std::copy_n(s, 4, p);
-                break;
+            case 24: std::copy_n(s, 4, p); break;
             default: {
                 const std::uint8_t* entry = palette + static_cast<std::size_t>(s[0]) * 4;
                 std::copy_n(entry, 3, p);

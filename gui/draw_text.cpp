@@ -16,8 +16,8 @@ std::uint8_t code(char c)
 
 } // namespace
 
-void drawText(const xFont& font, xSurface& surface, std::string_view text, xPoint position,
-    xColour colour, const xRect& clip)
+void drawText(const xFont& font, xSurface& surface, std::string_view text, xPoint position, xColour colour,
+              const xRect& clip)
 {
     const xRect region = surface.getRegion();
     if (!surface.pixels() || surface.stride() / 4 < region.width)
@@ -105,7 +105,9 @@ xSize textSize(const xFont& font, std::string_view text)
     std::size_t start = 0;
     while (true) {
         const std::size_t end = all.find('\n', start);
-        widest = std::max(widest, lineWidth(font, all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
+        widest = std::max(
+            widest,
+            lineWidth(font, all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
         if (end == std::string_view::npos)
             break;
         ++lines;

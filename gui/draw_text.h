@@ -16,8 +16,8 @@ namespace vellum {
 // font's table, each glyph mixed in by its coverage (c += ((colour - c) x a) >> 8; the
 // fourth byte is kept), clipped to the surface's region and to `clip`. Line feeds and tabs
 // are not interpreted here.
-void drawText(const xFont& font, xSurface& surface, std::string_view text, xPoint position,
-    xColour colour, const xRect& clip);
+void drawText(const xFont& font, xSurface& surface, std::string_view text, xPoint position, xColour colour,
+              const xRect& clip);
 
 // The text with every tab replaced by four spaces.
 std::string expandTabs(std::string_view text);

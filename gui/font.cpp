@@ -12,26 +12,24 @@ std::int32_t int32At(const std::uint8_t* table, std::size_t size, std::size_t i)
     if (!table || size < 4 || i > size / 4 - 1)
         return 0;
     const std::uint8_t* p = table + i * 4;
-    const std::uint32_t u = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16
-        | std::uint32_t{p[3]} << 24;
+    const std::uint32_t u =
+        std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
     return static_cast<std::int32_t>(u);
 }
 
 } // namespace
 
 xFont::xFont(int stripWidth, int glyphHeight)
-    : xRefCounted(0)
-    , stripWidth_(stripWidth)
-    , glyphHeight_(glyphHeight)
-    , coverage_(static_cast<std::size_t>(stripWidth) * static_cast<std::size_t>(glyphHeight), 0)
-    , kerning_(256 * 256, 0)
-{
-}
+    : xRefCounted(0),
+      stripWidth_(stripWidth),
+      glyphHeight_(glyphHeight),
+      coverage_(static_cast<std::size_t>(stripWidth) * static_cast<std::size_t>(glyphHeight), 0),
+      kerning_(256 * 256, 0)
+{ }
 
-xFont* xFont::create(int stripWidth, int glyphHeight, const std::uint8_t* coverage,
-    std::size_t coverageSize, const std::uint8_t* glyphWidths, std::size_t glyphWidthsSize,
-    const std::uint8_t* advances, std::size_t advancesSize, const std::uint8_t* kerning,
-    std::size_t kerningSize)
+xFont* xFont::create(int stripWidth, int glyphHeight, const std::uint8_t* coverage, std::size_t coverageSize,
+                     const std::uint8_t* glyphWidths, std::size_t glyphWidthsSize, const std::uint8_t* advances,
+                     std::size_t advancesSize, const std::uint8_t* kerning, std::size_t kerningSize)
 {
     if (stripWidth < 0 || glyphHeight < 0 || std::int64_t{stripWidth} * glyphHeight > (std::int64_t{1} << 26))
         return nullptr;

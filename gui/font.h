@@ -22,10 +22,9 @@ public:
     // are bounded to +-kMaxAdvance, so drawing and measuring never leave the tables.
     // Returns null for a negative size or a strip of more than 2^26 pixels. The new font
     // carries one reference, the caller's.
-    static xFont* create(int stripWidth, int glyphHeight, const std::uint8_t* coverage,
-        std::size_t coverageSize, const std::uint8_t* glyphWidths, std::size_t glyphWidthsSize,
-        const std::uint8_t* advances, std::size_t advancesSize, const std::uint8_t* kerning,
-        std::size_t kerningSize);
+    static xFont* create(int stripWidth, int glyphHeight, const std::uint8_t* coverage, std::size_t coverageSize,
+                         const std::uint8_t* glyphWidths, std::size_t glyphWidthsSize, const std::uint8_t* advances,
+                         std::size_t advancesSize, const std::uint8_t* kerning, std::size_t kerningSize);
 
     static constexpr int kMaxAdvance = 4096;
 
@@ -35,7 +34,8 @@ public:
     // Coverage 0..255 at strip column x, row y; both must lie inside the strip.
     std::uint8_t coverageAt(int x, int y) const
     {
-        return coverage_[static_cast<std::size_t>(y) * static_cast<std::size_t>(stripWidth_) + static_cast<std::size_t>(x)];
+        return coverage_[static_cast<std::size_t>(y) * static_cast<std::size_t>(stripWidth_)
+                         + static_cast<std::size_t>(x)];
     }
     int glyphWidth(std::uint8_t c) const { return glyphWidths_[c]; }
     // Strip column where the glyph of c starts: the sum of the widths of all lower codes.

@@ -12,8 +12,9 @@ namespace {
 std::string_view skipBlanks(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'
-                               || text[i] == '\v' || text[i] == '\f'))
+    while (i < text.size()
+           && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' || text[i] == '\v'
+               || text[i] == '\f'))
         ++i;
     return text.substr(i);
 }
@@ -56,13 +57,14 @@ int parseInteger(std::string_view text)
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec == std::errc::result_out_of_range)
         return (!text.empty() && text.front() == '-') ? std::numeric_limits<int>::min()
-                                                       : std::numeric_limits<int>::max();
+                                                      : std::numeric_limits<int>::max();
     if (result.ec != std::errc())
         return 0;
     return value;
 }
 
-DecimalFormatter::DecimalFormatter(int decimals) : decimals_(decimals < 0 ? 0 : (decimals > 9 ? 9 : decimals)) {}
+DecimalFormatter::DecimalFormatter(int decimals) : decimals_(decimals < 0 ? 0 : (decimals > 9 ? 9 : decimals))
+{ }
 
 std::string DecimalFormatter::format(float value) const
 {
@@ -89,7 +91,8 @@ float DecimalFormatter::parse(std::string_view text) const
     return static_cast<float>(parseDecimal(text));
 }
 
-RangeTextFormatter::RangeTextFormatter(int decimals) : decimal_(decimals) {}
+RangeTextFormatter::RangeTextFormatter(int decimals) : decimal_(decimals)
+{ }
 
 void RangeTextFormatter::addRange(float lower, float upper, std::string text)
 {

@@ -45,7 +45,7 @@ inline xRect intersect(const xRect& a, const xRect& b)
     if (right - left < 1 || bottom - top < 1)
         return {};
     return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-        static_cast<int>(bottom - top)};
+            static_cast<int>(bottom - top)};
 }
 
 } // namespace vellum

@@ -41,15 +41,19 @@ std::unique_ptr<xResourcePackage> gPackage;
 
 } // namespace
 
-xResourcePackage::xResourcePackage(const char* index, std::size_t indexSize, const std::uint8_t* blob, std::size_t blobSize)
+xResourcePackage::xResourcePackage(const char* index, std::size_t indexSize, const std::uint8_t* blob,
+                                   std::size_t blobSize)
     : document_(std::make_unique<TiXmlDocument>())
 {
     // The index need not end with a zero byte; the parser gets its own terminated copy. A
     // zero byte inside it ends the text there.
-    const std::string text = index ? std::string(std::string_view(index, indexSize).substr(0, std::string_view(index, indexSize).find('\0'))) : std::string();
+    const std::string text = index
+        ? std::string(std::string_view(index, indexSize).substr(0, std::string_view(index, indexSize).find('\0')))
+        : std::string();
     document_->Parse(text.c_str());
     if (text.empty() || document_->Error())
-        throw xResourceError(std::string("resource index unreadable: ") + (text.empty() ? "empty" : document_->ErrorDesc()));
+        throw xResourceError(std::string("resource index unreadable: ")
+                             + (text.empty() ? "empty" : document_->ErrorDesc()));
     root_ = document_->FirstChildElement("resource");
     if (!root_)
         throw xResourceError("resource index has no \"resource\" element");
@@ -94,7 +98,8 @@ xBitmap* xResourcePackage::getBitmap(const std::string& name) const
     const int width = clampedInt(intAttribute(*entry, "width"));
     const int height = clampedInt(intAttribute(*entry, "height"));
     const std::vector<std::uint8_t> pixels = table(*entry, "pixel_data");
-    const std::vector<std::uint8_t> palette = bitDepth == 8 ? table(*entry, "palette_data") : std::vector<std::uint8_t>();
+    const std::vector<std::uint8_t> palette =
+        bitDepth == 8 ? table(*entry, "palette_data") : std::vector<std::uint8_t>();
     return xBitmap::create(bitDepth, width, height, pixels.data(), pixels.size(), palette.data(), palette.size());
 }
 
@@ -109,8 +114,8 @@ xFont* xResourcePackage::getFont(const std::string& name) const
     const std::vector<std::uint8_t> widths = table(*entry, "glyph_widths_table");
     const std::vector<std::uint8_t> advances = table(*entry, "advances_table");
     const std::vector<std::uint8_t> kerning = table(*entry, "kerning_table");
-    return xFont::create(width, height, coverage.data(), coverage.size(), widths.data(), widths.size(),
-        advances.data(), advances.size(), kerning.data(), kerning.size());
+    return xFont::create(width, height, coverage.data(), coverage.size(), widths.data(), widths.size(), advances.data(),
+                         advances.size(), kerning.data(), kerning.size());
 }
 
 bool createPackage(const char* index, std::size_t indexSize, const std::uint8_t* blob, std::size_t blobSize)

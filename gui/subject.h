@@ -24,7 +24,7 @@ public:
     int refCount() const { return refs_.load(std::memory_order_relaxed); }
 
 protected:
-    explicit xRefCounted(int initialCount = 1) : refs_(initialCount) {}
+    explicit xRefCounted(int initialCount = 1) : refs_(initialCount) { }
     virtual ~xRefCounted() = default;
     xRefCounted(const xRefCounted&) = delete;
     xRefCounted& operator=(const xRefCounted&) = delete;

@@ -66,7 +66,9 @@ float getParameterThunk(AEffect* e, VstInt32 index)
 } // namespace
 
 AudioEffect::AudioEffect(audioMasterCallback master, VstInt32 programs, VstInt32 params)
-    : numPrograms(programs), numParams(params), audioMaster(master)
+    : numPrograms(programs),
+      numParams(params),
+      audioMaster(master)
 {
     cEffect.magic = kEffectMagic;
     cEffect.dispatcher = dispatchThunk;
@@ -108,11 +110,26 @@ void AudioEffect::setFlag(VstInt32 flag, bool state)
         cEffect.flags &= ~flag;
 }
 
-void AudioEffect::hasVu(bool state) { setFlag(effFlagsHasVu, state); }
-void AudioEffect::hasClip(bool state) { setFlag(effFlagsHasClip, state); }
-void AudioEffect::canMono(bool state) { setFlag(effFlagsCanMono, state); }
-void AudioEffect::canProcessReplacing(bool state) { setFlag(effFlagsCanReplacing, state); }
-void AudioEffect::programsAreChunks(bool state) { setFlag(effFlagsProgramChunks, state); }
+void AudioEffect::hasVu(bool state)
+{
+    setFlag(effFlagsHasVu, state);
+}
+void AudioEffect::hasClip(bool state)
+{
+    setFlag(effFlagsHasClip, state);
+}
+void AudioEffect::canMono(bool state)
+{
+    setFlag(effFlagsCanMono, state);
+}
+void AudioEffect::canProcessReplacing(bool state)
+{
+    setFlag(effFlagsCanReplacing, state);
+}
+void AudioEffect::programsAreChunks(bool state)
+{
+    setFlag(effFlagsProgramChunks, state);
+}
 
 void AudioEffect::setEditor(AEffEditor* newEditor)
 {
@@ -124,42 +141,24 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
 {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-    case effOpen:
-        open();
-        return 0;
-    case effClose:
-        close();
-        return 0;
+    case effOpen: open(); return 0;
+    case effClose: close(); return 0;
     case effSetProgram:
         if (value >= 0 && value < numPrograms)
             setProgram(static_cast<VstInt32>(value));
         return 0;
-    case effGetProgram:
-        return getProgram();
+    case effGetProgram: return getProgram();
     case effSetProgramName:
         if (text)
             setProgramName(text);
         return 0;
-    case effGetProgramName:
-        getProgramName(text);
-        return 0;
-    case effGetParamLabel:
-        getParameterLabel(index, text);
-        return 0;
-    case effGetParamDisplay:
-        getParameterDisplay(index, text);
-        return 0;
-    case effGetParamName:
-        getParameterName(index, text);
-        return 0;
-    case effGetVu:
-        return static_cast<VstIntPtr>(getVu() * 32767.0f);
-    case effSetSampleRate:
-        setSampleRate(opt);
-        return 0;
-    case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
-        return 0;
+    case effGetProgramName: getProgramName(text); return 0;
+    case effGetParamLabel: getParameterLabel(index, text); return 0;
+    case effGetParamDisplay: getParameterDisplay(index, text); return 0;
+    case effGetParamName: getParameterName(index, text); return 0;
+    case effGetVu: return static_cast<VstIntPtr>(getVu() * 32767.0f);
+    case effSetSampleRate: setSampleRate(opt); return 0;
+    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
     case effMainsChanged:
         if (value == 0)
             suspend();
@@ -170,8 +169,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         if (editor && ptr)
             return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
         return 0;
-    case effEditOpen:
-        return editor ? (editor->open(ptr) ? 1 : 0) : 0;
+    case effEditOpen: return editor ? (editor->open(ptr) ? 1 : 0) : 0;
     case effEditClose:
         if (editor)
             editor->close();
@@ -180,8 +178,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         if (editor)
             editor->idle();
         return 0;
-    case effIdentify:
-        return 0x4E764566; // 'NvEf'
+    case effIdentify: return 0x4E764566; // 'NvEf'
     case effGetChunk:
         if (!ptr)
             return 0;
@@ -189,8 +186,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effSetChunk:
         setChunk(ptr, static_cast<VstInt32>(std::clamp<VstIntPtr>(value, 0, 0x7FFFFFFF)), index != 0);
         return 1;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -198,8 +194,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
 
 AudioEffectX::AudioEffectX(audioMasterCallback master, VstInt32 programs, VstInt32 params)
     : AudioEffect(master, programs, params)
-{
-}
+{ }
 
 void AudioEffectX::wantEvents(VstInt32 filter)
 {
@@ -221,45 +216,32 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
 {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-    case effProcessEvents:
-        return ptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
-    case effCanBeAutomated:
-        return canParameterBeAutomated(index) ? 1 : 0;
-    case effGetNumProgramCategories:
-        return 1;
+    case effProcessEvents: return ptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+    case effCanBeAutomated: return canParameterBeAutomated(index) ? 1 : 0;
+    case effGetNumProgramCategories: return 1;
     case effGetProgramNameIndexed:
         if (!text)
             return 0;
         return getProgramNameIndexed(static_cast<VstInt32>(value), index, text) ? 1 : 0;
     case effConnectInput:
-    case effConnectOutput:
-        return 1;
+    case effConnectOutput: return 1;
     case effGetOutputProperties:
         if (!ptr)
             return 0;
         return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-    case effGetPlugCategory:
-        return getPlugCategory();
+    case effGetPlugCategory: return getPlugCategory();
     case effSetBlockSizeAndSampleRate:
         setBlockSize(static_cast<VstInt32>(value));
         setSampleRate(opt);
         return 1;
-    case effGetEffectName:
-        return text && getEffectName(text) ? 1 : 0;
-    case effGetVendorString:
-        return text && getVendorString(text) ? 1 : 0;
-    case effGetProductString:
-        return text && getProductString(text) ? 1 : 0;
-    case effGetVendorVersion:
-        return getVendorVersion();
-    case effCanDo:
-        return canDo(text);
-    case effGetTailSize:
-        return getGetTailSize();
-    case effKeysRequired:
-        return 1; // keys are not required
-    case effGetVstVersion:
-        return getVstVersion();
+    case effGetEffectName: return text && getEffectName(text) ? 1 : 0;
+    case effGetVendorString: return text && getVendorString(text) ? 1 : 0;
+    case effGetProductString: return text && getProductString(text) ? 1 : 0;
+    case effGetVendorVersion: return getVendorVersion();
+    case effCanDo: return canDo(text);
+    case effGetTailSize: return getGetTailSize();
+    case effKeysRequired: return 1; // keys are not required
+    case effGetVstVersion: return getVstVersion();
     case effEditKeyDown:
     case effEditKeyUp:
         if (editor) {
@@ -268,18 +250,15 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return (opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key)) ? 1 : 0;
         }
         return 0;
-    case effSetEditKnobMode:
-        return editor ? (editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0) : 0;
-    case effGetCurrentMidiProgram:
-        return getCurrentMidiProgram(index, ptr);
+    case effSetEditKnobMode: return editor ? (editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0) : 0;
+    case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, ptr);
     case effGetSpeakerArrangement:
         if (value)
             *reinterpret_cast<void**>(value) = nullptr;
         if (ptr)
             *static_cast<void**>(ptr) = nullptr;
         return 0;
-    case effSetTotalSampleToProcess:
-        return value;
+    case effSetTotalSampleToProcess: return value;
     default:
         if (opcode >= effProcessEvents)
             return 0;

@@ -23,35 +23,64 @@ public:
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;
 
-    virtual void setParameter(VstInt32 index, float value) { (void)index; (void)value; }
-    virtual float getParameter(VstInt32 index) { (void)index; return 0.0f; }
+    virtual void setParameter(VstInt32 index, float value)
+    {
+        (void)index;
+        (void)value;
+    }
+    virtual float getParameter(VstInt32 index)
+    {
+        (void)index;
+        return 0.0f;
+    }
     virtual void setParameterAutomated(VstInt32 index, float value);
     virtual void process(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
     {
-        (void)inputs; (void)outputs; (void)sampleFrames;
+        (void)inputs;
+        (void)outputs;
+        (void)sampleFrames;
     }
     virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
-    virtual void open() {}
-    virtual void close() {}
+    virtual void open() { }
+    virtual void close() { }
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgram(VstInt32 program) { curProgram = program; }
     virtual void setProgramName(const char* name) { (void)name; }
     virtual void getProgramName(char* name) { copyHostText(name, ""); }
-    virtual void getParameterLabel(VstInt32 index, char* label) { (void)index; copyHostText(label, ""); }
-    virtual void getParameterDisplay(VstInt32 index, char* text) { (void)index; copyHostText(text, ""); }
-    virtual void getParameterName(VstInt32 index, char* text) { (void)index; copyHostText(text, ""); }
+    virtual void getParameterLabel(VstInt32 index, char* label)
+    {
+        (void)index;
+        copyHostText(label, "");
+    }
+    virtual void getParameterDisplay(VstInt32 index, char* text)
+    {
+        (void)index;
+        copyHostText(text, "");
+    }
+    virtual void getParameterName(VstInt32 index, char* text)
+    {
+        (void)index;
+        copyHostText(text, "");
+    }
     virtual float getVu() { return 0.0f; }
-    virtual VstInt32 getChunk(void** data, bool isPreset) { (void)data; (void)isPreset; return 0; }
+    virtual VstInt32 getChunk(void** data, bool isPreset)
+    {
+        (void)data;
+        (void)isPreset;
+        return 0;
+    }
     virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset)
     {
-        (void)data; (void)byteSize; (void)isPreset;
+        (void)data;
+        (void)byteSize;
+        (void)isPreset;
         return 0;
     }
     virtual void setSampleRate(float rate) { sampleRate = rate; }
     virtual void setBlockSize(VstInt32 size) { blockSize = size; }
-    virtual void suspend() {}
-    virtual void resume() {}
+    virtual void suspend() { }
+    virtual void resume() { }
     virtual void setUniqueID(VstInt32 id) { cEffect.uniqueID = id; }
     virtual void setNumInputs(VstInt32 inputs) { cEffect.numInputs = inputs; }
     virtual void setNumOutputs(VstInt32 outputs) { cEffect.numOutputs = outputs; }
@@ -93,30 +122,58 @@ public:
     VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     virtual void wantEvents(VstInt32 filter = 1);
-    virtual VstInt32 processEvents(vst::VstEvents* events) { (void)events; return 0; }
-    virtual bool canParameterBeAutomated(VstInt32 index) { (void)index; return true; }
+    virtual VstInt32 processEvents(vst::VstEvents* events)
+    {
+        (void)events;
+        return 0;
+    }
+    virtual bool canParameterBeAutomated(VstInt32 index)
+    {
+        (void)index;
+        return true;
+    }
     virtual bool getOutputProperties(VstInt32 index, vst::VstPinProperties* properties)
     {
-        (void)index; (void)properties;
+        (void)index;
+        (void)properties;
         return false;
     }
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text)
     {
-        (void)category; (void)index; (void)text;
+        (void)category;
+        (void)index;
+        (void)text;
         return false;
     }
     virtual void isSynth(bool state = true);
     virtual VstInt32 getPlugCategory();
-    virtual bool getEffectName(char* name) { (void)name; return false; }
-    virtual bool getVendorString(char* text) { (void)text; return false; }
-    virtual bool getProductString(char* text) { (void)text; return false; }
+    virtual bool getEffectName(char* name)
+    {
+        (void)name;
+        return false;
+    }
+    virtual bool getVendorString(char* text)
+    {
+        (void)text;
+        return false;
+    }
+    virtual bool getProductString(char* text)
+    {
+        (void)text;
+        return false;
+    }
     virtual VstInt32 getVendorVersion() { return 0; }
-    virtual VstInt32 canDo(const char* text) { (void)text; return 0; }
+    virtual VstInt32 canDo(const char* text)
+    {
+        (void)text;
+        return 0;
+    }
     virtual VstInt32 getGetTailSize() { return 0; }
     virtual VstInt32 getVstVersion() { return 2300; }
     virtual VstInt32 getCurrentMidiProgram(VstInt32 channel, void* program)
     {
-        (void)channel; (void)program;
+        (void)channel;
+        (void)program;
         return -1;
     }
 };

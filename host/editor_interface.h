@@ -18,10 +18,22 @@ public:
     virtual bool getRect(vst::ERect** rect) = 0;
     virtual bool open(void* parentWindow) = 0;
     virtual void close() = 0;
-    virtual void idle() {}
-    virtual bool onKeyDown(VstKeyCode& key) { (void)key; return false; }
-    virtual bool onKeyUp(VstKeyCode& key) { (void)key; return false; }
-    virtual bool setKnobMode(vst::VstInt32 mode) { (void)mode; return false; }
+    virtual void idle() { }
+    virtual bool onKeyDown(VstKeyCode& key)
+    {
+        (void)key;
+        return false;
+    }
+    virtual bool onKeyUp(VstKeyCode& key)
+    {
+        (void)key;
+        return false;
+    }
+    virtual bool setKnobMode(vst::VstInt32 mode)
+    {
+        (void)mode;
+        return false;
+    }
 };
 
 } // namespace ostrel

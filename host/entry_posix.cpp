@@ -32,8 +32,8 @@ extern "C" __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vs
     return ostrel::createPlugin(audioMaster);
 }
 
-extern "C" __attribute__((visibility("default"))) vst::AEffect* ostrelMainAlias(vst::audioMasterCallback audioMaster)
-    __asm__("main");
+extern "C" __attribute__((visibility("default"))) vst::AEffect*
+ostrelMainAlias(vst::audioMasterCallback audioMaster) __asm__("main");
 extern "C" vst::AEffect* ostrelMainAlias(vst::audioMasterCallback audioMaster)
 {
     return ostrel::createPlugin(audioMaster);

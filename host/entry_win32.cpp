@@ -40,7 +40,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         ostrel::gAttached = false;
         ostrel::platform::setModuleHandle(nullptr);
         return TRUE;
-    default:
-        return TRUE;
+    default: return TRUE;
     }
 }

@@ -16,7 +16,7 @@ bool attachModule()
     const platform::Bytes blob = platform::findResource("xDat", 110);
     if (!vellum::createPackage(reinterpret_cast<const char*>(index.data), index.size, blob.data, blob.size)) {
         platform::messageBox("Resource file \"resources.dat\" couldn't be found.", "Vellum error",
-            platform::BoxKind::Warning);
+                             platform::BoxKind::Warning);
         return false;
     }
     // The wave bank, built once per process; a missing resource leaves it silent.

@@ -12,7 +12,7 @@ namespace ostrel::platform {
 namespace {
 HMODULE gModule = nullptr;
 std::atomic<MessageBoxHandler> gMessageBoxHandler{nullptr};
-}
+} // namespace
 
 void setMessageBoxHandler(MessageBoxHandler handler)
 {
@@ -43,8 +43,8 @@ Answer messageBox(const char* text, const char* caption, BoxKind kind)
 {
     if (MessageBoxHandler handler = gMessageBoxHandler.load())
         return handler(text, caption, kind);
-    const UINT style = kind == BoxKind::OkCancel ? (MB_OKCANCEL | MB_ICONQUESTION)
-                                                 : (MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    const UINT style =
+        kind == BoxKind::OkCancel ? (MB_OKCANCEL | MB_ICONQUESTION) : (MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
     const int answer = MessageBoxA(nullptr, text, caption, style);
     return answer == IDOK ? Answer::Ok : Answer::Cancel;
 }

@@ -36,7 +36,7 @@ void putU32(unsigned char* p, std::uint32_t v)
 std::uint32_t getU32(const unsigned char* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // Copies a name of at most 24 characters, ending at the first terminator.
@@ -309,7 +309,8 @@ bool SynthPlugin::saveBankCommand()
         platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
         return false;
     }
-    const bool written = std::fwrite(bank.data(), 1, static_cast<std::size_t>(size), file) == static_cast<std::size_t>(size);
+    const bool written =
+        std::fwrite(bank.data(), 1, static_cast<std::size_t>(size), file) == static_cast<std::size_t>(size);
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
         const std::string message = "Writing " + path + " failed; the bank file is incomplete.";
@@ -419,8 +420,8 @@ void SynthPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sam
         }
         return;
     }
-    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Replace,
-                        scratchLeft_.data(), scratchRight_.data());
+    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Replace, scratchLeft_.data(),
+                        scratchRight_.data());
 }
 
 } // namespace ostrel

@@ -17,8 +17,8 @@ namespace ostrel {
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
     static constexpr VstInt32 kProgramCount = 128;
-    static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
-    static constexpr VstInt32 kUniqueId = 0x58797A76;  // 'Xyzv'
+    static constexpr VstInt32 kParameterSlots = 129;  // one more than exist, as announced
+    static constexpr VstInt32 kUniqueId = 0x58797A76; // 'Xyzv'
     static constexpr VstInt32 kVendorVersion = 1000;
 
     // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
@@ -85,7 +85,7 @@ private:
     struct Program {
         std::vector<unsigned char> chunk; // capacity: twice the size of one program chunk
         VstInt32 length = 0;              // bytes of it that hold the stored chunk
-        std::array<char, 32> name{}; // at most 24 characters and a terminator
+        std::array<char, 32> name{};      // at most 24 characters and a terminator
     };
 
     void storeCurrentProgram();
@@ -93,7 +93,7 @@ private:
     // Runs the bank-save command whenever the "Debug" parameter changes.
     class SaveCommand final : public vellum::xListener {
     public:
-        explicit SaveCommand(SynthPlugin& plugin) : plugin_(plugin) {}
+        explicit SaveCommand(SynthPlugin& plugin) : plugin_(plugin) { }
         void valueChanged() override { plugin_.saveBankCommand(); }
 
     private:

@@ -6,15 +6,19 @@
 namespace ostrel {
 
 ByteStream::ByteStream(std::int32_t capacity)
-    : owned_(static_cast<std::size_t>(std::max(capacity, 0))), data_(owned_.data()), writable_(owned_.data()),
-      capacity_(std::max(capacity, 0)), length_(0)
-{
-}
+    : owned_(static_cast<std::size_t>(std::max(capacity, 0))),
+      data_(owned_.data()),
+      writable_(owned_.data()),
+      capacity_(std::max(capacity, 0)),
+      length_(0)
+{ }
 
 ByteStream::ByteStream(const unsigned char* data, std::int32_t length)
-    : data_(data), writable_(nullptr), capacity_(data ? std::max(length, 0) : 0), length_(data ? std::max(length, 0) : 0)
-{
-}
+    : data_(data),
+      writable_(nullptr),
+      capacity_(data ? std::max(length, 0) : 0),
+      length_(data ? std::max(length, 0) : 0)
+{ }
 
 std::uint8_t ByteStream::readByte()
 {
@@ -30,7 +34,7 @@ std::uint32_t ByteStream::readU32()
     const unsigned char* p = data_ + position_;
     position_ += 4;
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 float ByteStream::readFloat()

@@ -26,9 +26,9 @@ double ExponentialMapping::toNormalized(double v) const
 }
 
 DecibelMapping::DecibelMapping(double minDb, double maxDb)
-    : min_(minDb < -kInfinity ? -kInfinity : minDb), max_(maxDb >= kInfinity ? kInfinity : maxDb)
-{
-}
+    : min_(minDb < -kInfinity ? -kInfinity : minDb),
+      max_(maxDb >= kInfinity ? kInfinity : maxDb)
+{ }
 
 double DecibelMapping::toValue(double x) const
 {

@@ -15,7 +15,7 @@ public:
 
 class LinearMapping final : public xValueMapping {
 public:
-    LinearMapping(double min, double max) : min_(min), max_(max) {}
+    LinearMapping(double min, double max) : min_(min), max_(max) { }
     double toValue(double x) const override;
     double toNormalized(double v) const override;
 
@@ -26,7 +26,7 @@ private:
 // min * (max / min)^x; both bounds must be positive.
 class ExponentialMapping final : public xValueMapping {
 public:
-    ExponentialMapping(double min, double max) : min_(min), max_(max) {}
+    ExponentialMapping(double min, double max) : min_(min), max_(max) { }
     double toValue(double x) const override;
     double toNormalized(double v) const override;
 
@@ -50,7 +50,7 @@ private:
 // halves away from zero.
 class IntMapping final {
 public:
-    explicit IntMapping(std::int32_t count) : count_(count < 1 ? 1 : count) {}
+    explicit IntMapping(std::int32_t count) : count_(count < 1 ? 1 : count) { }
     std::int32_t toValue(double x) const;
     double toNormalized(std::int32_t v) const;
     std::int32_t count() const { return count_; }

@@ -14,7 +14,8 @@ double roundToPrecision(double v, double precision)
 
 } // namespace
 
-xParam::xParam(std::string name, std::string label) : name_(std::move(name)), label_(std::move(label)) {}
+xParam::xParam(std::string name, std::string label) : name_(std::move(name)), label_(std::move(label))
+{ }
 
 void xParam::notifyViews(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c)
 {
@@ -26,10 +27,11 @@ void xParam::notifyViews(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubj
 // ---- xFloatParam ---------------------------------------------------------------------------
 
 xFloatParam::xFloatParam(std::string name, std::string label, float min, float max, int decimals)
-    : xParam(std::move(name), std::move(label)), min_(min), max_(max),
+    : xParam(std::move(name), std::move(label)),
+      min_(min),
+      max_(max),
       precision_(static_cast<float>(std::pow(10.0, decimals)))
-{
-}
+{ }
 
 bool xFloatParam::deriveValueLocked()
 {
@@ -113,9 +115,9 @@ void xFloatParam::setText(const std::string& text)
 // ---- xIntParam -----------------------------------------------------------------------------
 
 xIntParam::xIntParam(std::string name, std::string label, std::int32_t count)
-    : xParam(std::move(name), std::move(label)), mapping_(std::make_unique<IntMapping>(count))
-{
-}
+    : xParam(std::move(name), std::move(label)),
+      mapping_(std::make_unique<IntMapping>(count))
+{ }
 
 void xIntParam::setMapping(IntMapping* mapping)
 {

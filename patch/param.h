@@ -76,19 +76,19 @@ public:
 
 private:
     struct NormalizedView final : vellum::xFloatView {
-        explicit NormalizedView(xFloatParam& p) : param(p) {}
+        explicit NormalizedView(xFloatParam& p) : param(p) { }
         float get() override { return param.getNormalized(); }
         void set(float x) override { param.setNormalized(x); }
         xFloatParam& param;
     };
     struct ValueView final : vellum::xFloatView {
-        explicit ValueView(xFloatParam& p) : param(p) {}
+        explicit ValueView(xFloatParam& p) : param(p) { }
         float get() override { return param.getValue(); }
         void set(float v) override { param.setValue(v); }
         xFloatParam& param;
     };
     struct TextView final : vellum::xTextView {
-        explicit TextView(xFloatParam& p) : param(p) {}
+        explicit TextView(xFloatParam& p) : param(p) { }
         std::string get() override { return param.getText(); }
         void set(const std::string& t) override { param.setText(t); }
         xFloatParam& param;
@@ -130,19 +130,19 @@ public:
 
 private:
     struct NormalizedView final : vellum::xFloatView {
-        explicit NormalizedView(xIntParam& p) : param(p) {}
+        explicit NormalizedView(xIntParam& p) : param(p) { }
         float get() override { return param.getNormalized(); }
         void set(float x) override { param.setNormalized(x); }
         xIntParam& param;
     };
     struct ValueView final : vellum::xIntView {
-        explicit ValueView(xIntParam& p) : param(p) {}
+        explicit ValueView(xIntParam& p) : param(p) { }
         std::int32_t get() override { return param.getValue(); }
         void set(std::int32_t v) override { param.setValue(v); }
         xIntParam& param;
     };
     struct TextView final : vellum::xTextView {
-        explicit TextView(xIntParam& p) : param(p) {}
+        explicit TextView(xIntParam& p) : param(p) { }
         std::string get() override { return param.getText(); }
         void set(const std::string& t) override { param.setText(t); }
         xIntParam& param;

@@ -6,13 +6,8 @@
 namespace ostrel {
 
 const std::array<const char*, kModRows> modRouteMask = {
-    "ooooooo  oo o  ",
-    "ooooooooo   o  ",
-    "ooooooooooooooo",
-    "    ooo    oo  ",
-    "    ooo     o  ",
-    "oooo        o  ",
-    "        o o   o",
+    "ooooooo  oo o  ", "ooooooooo   o  ", "ooooooooooooooo", "    ooo    oo  ",
+    "    ooo     o  ", "oooo        o  ", "        o o   o",
 };
 
 bool modRouteExists(int row, int column)
@@ -92,8 +87,8 @@ Patch::Patch(AutomationSink* sink) : registry_(sink)
         // LFO depths and the mod wheel are unipolar; the other sources are bipolar.
         const bool unipolar = row == 0 || row == 1 || row == 6;
         const float low = unipolar ? 0.0f : -1.0f;
-        modAmount[row] = addFloat(numbered("ModAmount ", row), "", low, 1.0f, 3, new LinearMapping(static_cast<double>(low), 1.0),
-                                  decimals(3));
+        modAmount[row] = addFloat(numbered("ModAmount ", row), "", low, 1.0f, 3,
+                                  new LinearMapping(static_cast<double>(low), 1.0), decimals(3));
     }
 
     auto* volumeText = new vellum::RangeTextFormatter(0);

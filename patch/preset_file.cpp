@@ -17,9 +17,9 @@ namespace {
 constexpr std::uint32_t fourCc(const char (&text)[5])
 {
     return (static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24)
-           | (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16)
-           | (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8)
-           | static_cast<std::uint32_t>(static_cast<unsigned char>(text[3]));
+        | (static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16)
+        | (static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8)
+        | static_cast<std::uint32_t>(static_cast<unsigned char>(text[3]));
 }
 
 constexpr std::uint32_t kContainerMagic = fourCc("CcnK");
@@ -42,7 +42,7 @@ void putBig(std::vector<unsigned char>& out, std::uint32_t v)
 std::uint32_t getBig(const unsigned char* p)
 {
     return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16)
-           | (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+        | (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
 }
 
 std::string fourCcText(std::uint32_t v)
@@ -168,7 +168,8 @@ PresetReadResult decodePresetFile(const unsigned char* data, std::size_t size)
     const unsigned char* chunk = data + header;
     const unsigned char(&magic)[4] = bank ? kBankMagic : kProgramMagic;
     if (chunkSize < 4 || std::memcmp(chunk, magic, 4) != 0)
-        return refuse(bank ? "the file does not hold a bank of this plug-in" : "the file does not hold a program of this plug-in");
+        return refuse(bank ? "the file does not hold a bank of this plug-in"
+                           : "the file does not hold a program of this plug-in");
     preset.chunk.assign(chunk, chunk + chunkSize);
     result.ok = true;
     return result;

@@ -29,9 +29,10 @@ struct ParameterAdapter {
 class AutomationForwarder final : public vellum::xListener {
 public:
     AutomationForwarder(AutomationSink* sink, vellum::xFloatView* view, std::int32_t index)
-        : sink_(sink), view_(view), index_(index)
-    {
-    }
+        : sink_(sink),
+          view_(view),
+          index_(index)
+    { }
     void valueChanged() override;
 
 private:
@@ -45,7 +46,7 @@ class ParameterRegistry {
 public:
     static constexpr std::int32_t kCapacity = 128;
 
-    explicit ParameterRegistry(AutomationSink* sink) : sink_(sink) {}
+    explicit ParameterRegistry(AutomationSink* sink) : sink_(sink) { }
     ~ParameterRegistry();
     ParameterRegistry(const ParameterRegistry&) = delete;
     ParameterRegistry& operator=(const ParameterRegistry&) = delete;

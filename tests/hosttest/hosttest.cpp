@@ -48,17 +48,13 @@ HostState gHost;
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
 {
     switch (opcode) {
-    case audioMasterVersion:
-        return gHost.version;
-    case audioMasterAutomate:
-        gHost.automation.emplace_back(index, opt);
-        return 0;
+    case audioMasterVersion: return gHost.version;
+    case audioMasterAutomate: gHost.automation.emplace_back(index, opt); return 0;
     case audioMasterWantMidi:
         if (value == 1)
             ++gHost.wantMidi;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -330,10 +326,10 @@ bool renderProgram(PluginLibrary& lib, VstInt32 program, std::vector<float>& int
         int frame, status, d1, d2;
     };
     const Timed script[] = {
-        {0, 0x90, 48, 100},     {5, 0x90, 55, 90},      {1234, 0x90, 60, 110},  {4410, 0x90, 64, 70},
-        {9000, 0xB0, 1, 100},   {12001, 0xE0, 0x00, 0x60}, {15000, 0x80, 48, 0}, {17777, 0xD0, 90, 0},
-        {20000, 0x90, 72, 127}, {22050, 0x90, 76, 60},  {26000, 0xE0, 0x00, 0x40}, {30000, 0x80, 55, 0},
-        {33333, 0x80, 60, 0},   {40000, 0x90, 43, 100}, {52000, 0xB0, 123, 0},  {60000, 0x90, 67, 80},
+        {0, 0x90, 48, 100},     {5, 0x90, 55, 90},         {1234, 0x90, 60, 110},     {4410, 0x90, 64, 70},
+        {9000, 0xB0, 1, 100},   {12001, 0xE0, 0x00, 0x60}, {15000, 0x80, 48, 0},      {17777, 0xD0, 90, 0},
+        {20000, 0x90, 72, 127}, {22050, 0x90, 76, 60},     {26000, 0xE0, 0x00, 0x40}, {30000, 0x80, 55, 0},
+        {33333, 0x80, 60, 0},   {40000, 0x90, 43, 100},    {52000, 0xB0, 123, 0},     {60000, 0x90, 67, 80},
         {75000, 0x80, 67, 0},
     };
     constexpr int kFrames = 88200;
@@ -439,9 +435,9 @@ void testChunks(AEffect* e)
     check(getChunk(false) == bank, "junk changes nothing");
 
     // Programs 1..15 carry the default bank's names.
-    const char* const names[16] = {"Init 0", "Sawpad1", "Squarishpad", "Pad2", "Voicespad", "4osc pad",
-                                   "Fastchorus", "7th", "Wavevox2", "Widebass", "Thebells2", "Rez riser",
-                                   "Pulse sweep", "Dissonant sweep", "5thsweep", "Drawbar"};
+    const char* const names[16] = {
+        "Init 0",   "Sawpad1",  "Squarishpad", "Pad2",      "Voicespad",   "4osc pad",        "Fastchorus", "7th",
+        "Wavevox2", "Widebass", "Thebells2",   "Rez riser", "Pulse sweep", "Dissonant sweep", "5thsweep",   "Drawbar"};
     for (VstInt32 i = 1; i < 16; ++i) {
         char name[64] = {};
         call(e, effGetProgramNameIndexed, i, 0, name);

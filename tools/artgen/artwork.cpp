@@ -28,8 +28,8 @@ const Colour kCapBottom = rgb(66, 66, 66);
 // Captions of the matrix: sources (rows) and destinations (columns). Destinations that do
 // nothing are captioned "none" and drawn dimmed.
 const char* const kSources[7] = {"LFO 1", "LFO 2", "Aftertouch", "Velocity", "Key", "Filter Env", "Mod Wheel"};
-const char* const kDestinations[15] = {"Pitch A", "Pitch B", "Pitch C", "Pitch D", "Cutoff", "Mix X", "Mix Y",
-    nullptr, "Depth 1", nullptr, "Depth 2", "Amp", "Pan", nullptr, nullptr};
+const char* const kDestinations[15] = {"Pitch A", "Pitch B", "Pitch C", "Pitch D", "Cutoff", "Mix X", "Mix Y", nullptr,
+                                       "Depth 1", nullptr,   "Depth 2", "Amp",     "Pan",    nullptr, nullptr};
 
 // Grid geometry shared with the editor: cell switches of 12 x 12 at (97 + 18c, 47 + 18r),
 // amount knobs of 18 x 18 at (76, 44 + 18r).
@@ -61,13 +61,14 @@ Canvas knobFrame(int size, double value)
         c.fill(arc(centre, centre, trackRadius, trackWidth, -135.0, angle), kAccent);
     c.fill(disc(centre, centre + 0.9, capRadius + 0.5), rgb(0, 0, 0), 0.35);
     c.fill(disc(centre, centre, capRadius), kOutline);
-    c.fill(disc(centre, centre, capRadius - 0.9), verticalGradient(kCapTop, centre - capRadius, kCapBottom, centre + capRadius));
+    c.fill(disc(centre, centre, capRadius - 0.9),
+           verticalGradient(kCapTop, centre - capRadius, kCapBottom, centre + capRadius));
     const double a = angle * 3.14159265358979323846 / 180.0;
     const double inner = large ? 1.5 : 0.8;
     const double outer = capRadius - (large ? 1.3 : 1.0);
     c.fill(capsule(centre + inner * std::sin(a), centre - inner * std::cos(a), centre + outer * std::sin(a),
-               centre - outer * std::cos(a), large ? 2.0 : 1.6),
-        kPointer);
+                   centre - outer * std::cos(a), large ? 2.0 : 1.6),
+           kPointer);
     return c;
 }
 
@@ -152,7 +153,8 @@ Artwork modMatrix(const FontStrip& font)
     // Captions: destinations read upwards above their columns, sources left of their rows.
     for (int col = 0; col < 15; ++col) {
         const bool used = kDestinations[col] != nullptr;
-        drawUpwards(c, font, used ? kDestinations[col] : "none", kCellX - 1 + col * kPitch, gridTop - 3, used ? kText : kTextDim);
+        drawUpwards(c, font, used ? kDestinations[col] : "none", kCellX - 1 + col * kPitch, gridTop - 3,
+                    used ? kText : kTextDim);
     }
     drawUpwards(c, font, "Amount", kKnobX + 3, gridTop - 3, kTextDim);
     font.drawText(c, "Source", 9, gridTop - 16, kTextDim);
@@ -283,8 +285,8 @@ Artwork button()
         c.fill(roundRect(2, 1.5, 14, 25, 3.2), rgb(0, 0, 0), 0.3);
         c.fill(roundRect(2, 0.5, 14, 25, 3.2), kOutline);
         c.fill(roundRect(3, 1.5, 12, 23, 2.4),
-            held ? verticalGradient(rgb(62, 62, 62), 1.5, rgb(80, 80, 80), 24.5)
-                 : verticalGradient(kCapTop, 1.5, kCapBottom, 24.5));
+               held ? verticalGradient(rgb(62, 62, 62), 1.5, rgb(80, 80, 80), 24.5)
+                    : verticalGradient(kCapTop, 1.5, kCapBottom, 24.5));
         const double ly = 8.0 + (held ? 0.5 : 0.0);
         if (on)
             c.fill(disc(9, ly, 4.6), kAccent, 0.25);
@@ -309,8 +311,8 @@ Artwork debugButton(const FontStrip& font)
         const bool held = f == 1;
         c.fill(roundRect(0.5, 0.5, 39, 17, 3), kOutline);
         c.fill(roundRect(1.5, 1.5, 37, 15, 2.2),
-            held ? verticalGradient(rgb(58, 58, 58), 1.5, rgb(74, 74, 74), 16.5)
-                 : verticalGradient(rgb(100, 100, 100), 1.5, rgb(70, 70, 70), 16.5));
+               held ? verticalGradient(rgb(58, 58, 58), 1.5, rgb(74, 74, 74), 16.5)
+                    : verticalGradient(rgb(100, 100, 100), 1.5, rgb(70, 70, 70), 16.5));
         const std::string text = "Save";
         const int x = (40 - font.textWidth(text)) / 2;
         font.drawText(c, text, x, 3 + (held ? 1 : 0), held ? kAccentLight : kText);
@@ -322,13 +324,8 @@ Artwork debugButton(const FontStrip& font)
 } // namespace
 
 const char* const kModCellMask[7] = {
-    "ooooooo  oo o  ",
-    "ooooooooo   o  ",
-    "ooooooooooooooo",
-    "    ooo    oo  ",
-    "    ooo     o  ",
-    "oooo        o  ",
-    "        o o   o",
+    "ooooooo  oo o  ", "ooooooooo   o  ", "ooooooooooooooo", "    ooo    oo  ",
+    "    ooo     o  ", "oooo        o  ", "        o o   o",
 };
 
 Colour editorBackground()

@@ -120,11 +120,10 @@ Shape subtract(Shape a, Shape b)
 }
 
 Canvas::Canvas(int width, int height)
-    : width_(width)
-    , height_(height)
-    , px_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-{
-}
+    : width_(width),
+      height_(height),
+      px_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+{ }
 
 void Canvas::clear(Colour c)
 {

@@ -58,7 +58,7 @@ void FontStrip::drawText(Canvas& canvas, std::string_view text, int x, int y, Co
         for (int row = 0; row < height; ++row) {
             for (int col = 0; col < widths[c]; ++col) {
                 const int a = coverage[static_cast<std::size_t>(row) * static_cast<std::size_t>(stripWidth)
-                    + static_cast<std::size_t>(offsets[c] + col)];
+                                       + static_cast<std::size_t>(offsets[c] + col)];
                 canvas.blendPixel(pen + col, y + row, colour, a / 255.0);
             }
         }
@@ -117,8 +117,8 @@ FontStrip renderFontStrip(const std::string& fontPath, int lineHeight)
                     }
                     continue;
                 }
-                cell[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
-                    = static_cast<std::uint8_t>(value);
+                cell[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                    static_cast<std::uint8_t>(value);
             }
         }
     }
@@ -134,8 +134,9 @@ FontStrip renderFontStrip(const std::string& fontPath, int lineHeight)
         for (int y = 0; y < lineHeight; ++y) {
             for (int x = 0; x < strip.widths[c]; ++x) {
                 strip.coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(offset)
-                    + static_cast<std::size_t>(strip.offsets[c] + x)]
-                    = cells[c][static_cast<std::size_t>(y) * static_cast<std::size_t>(strip.widths[c]) + static_cast<std::size_t>(x)];
+                               + static_cast<std::size_t>(strip.offsets[c] + x)] =
+                    cells[c][static_cast<std::size_t>(y) * static_cast<std::size_t>(strip.widths[c])
+                             + static_cast<std::size_t>(x)];
             }
         }
     }
@@ -154,7 +155,8 @@ FontStrip renderFontStrip(const std::string& fontPath, int lineHeight)
             FT_Vector k{};
             FT_Get_Kerning(face, left, FT_Get_Char_Index(face, static_cast<FT_ULong>(second)), FT_KERNING_UNFITTED, &k);
             const int pixels = std::clamp(roundPixels(k.x), -128, 127);
-            strip.kerning[static_cast<std::size_t>(first) * 256 + static_cast<std::size_t>(second)] = static_cast<std::int8_t>(pixels);
+            strip.kerning[static_cast<std::size_t>(first) * 256 + static_cast<std::size_t>(second)] =
+                static_cast<std::int8_t>(pixels);
             if (pixels != 0)
                 ++strip.kerningPairs;
         }

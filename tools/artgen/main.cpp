@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         const artgen::FontStrip font = artgen::renderFontStrip(fontPath, 13);
         const std::vector<artgen::Artwork> art = artgen::makeArtwork(font);
         std::fprintf(stderr, "font: %d px, strip %d x %d, %d kerning pairs, %d glyph pixels clipped\n", font.pixelSize,
-            font.stripWidth, font.height, font.kerningPairs, font.clippedPixels);
+                     font.stripWidth, font.height, font.kerningPairs, font.clippedPixels);
         for (int code : font.clippedCodes)
             std::fprintf(stderr, "  clipped glyph: code %d\n", code);
         if (!outDir.empty()) {

@@ -6,7 +6,7 @@ namespace {
 
 class Blob {
 public:
-    explicit Blob(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    explicit Blob(std::vector<std::uint8_t>& bytes) : bytes_(bytes) { }
 
     // Appends a table and returns its reference element.
     std::string add(const std::string& name, const std::vector<std::uint8_t>& table)

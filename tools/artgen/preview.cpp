@@ -38,8 +38,8 @@ Canvas sheet(const Artwork& a, int perRow)
     Canvas c(columns * (a.picture.width() + gap) + gap, rows * (frameH + gap) + gap);
     c.clear(editorBackground());
     for (int f = 0; f < frames; ++f)
-        c.draw(crop(a.picture, 0, f * frameH, a.picture.width(), frameH), gap + (f % columns) * (a.picture.width() + gap),
-            gap + (f / columns) * (frameH + gap));
+        c.draw(crop(a.picture, 0, f * frameH, a.picture.width(), frameH),
+               gap + (f % columns) * (a.picture.width() + gap), gap + (f / columns) * (frameH + gap));
     return c;
 }
 
@@ -54,11 +54,14 @@ void fontSpecimen(const std::string& dir, const FontStrip& font)
     for (int code = 0; code < 256; ++code) {
         const int x = 4 + (code % 16) * cellW;
         const int y = 4 + (code / 16) * cellH;
-        c.fill([=](double px, double py) { return px >= x && px < x + cellW - 1 && py >= y && py < y + cellH - 1; }, rgb(56, 56, 56));
+        c.fill([=](double px, double py) { return px >= x && px < x + cellW - 1 && py >= y && py < y + cellH - 1; },
+               rgb(56, 56, 56));
         // The glyph's cell: its width in the strip and the line height.
-        c.fill([&font, code, x, y](double px, double py) {
-            return px >= x + 1 && px < x + 1 + font.widths[static_cast<std::size_t>(code)] && py >= y + 2 && py < y + 2 + font.height;
-        },
+        c.fill(
+            [&font, code, x, y](double px, double py) {
+                return px >= x + 1 && px < x + 1 + font.widths[static_cast<std::size_t>(code)] && py >= y + 2
+                    && py < y + 2 + font.height;
+            },
             dim, 0.6);
         font.drawText(c, std::string(1, static_cast<char>(code)), x + 1, y + 2, white);
     }
@@ -107,8 +110,8 @@ void matrixInPlace(const std::string& dir, const std::vector<Artwork>& art)
 // The small pictures side by side, enlarged, to judge single pixels.
 void smallParts(const std::string& dir, const std::vector<Artwork>& art)
 {
-    const char* names[] = {"circle0", "circle1", "circle2", "circle3", "circle4", "modmatrixbutton", "button", "debug",
-        "looptext", "repeattext"};
+    const char* names[] = {"circle0",         "circle1", "circle2", "circle3",  "circle4",
+                           "modmatrixbutton", "button",  "debug",   "looptext", "repeattext"};
     const int gap = 3;
     Canvas c(4 * (41 + gap) + gap + 40, 150);
     c.clear(editorBackground());

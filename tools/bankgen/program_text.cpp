@@ -86,8 +86,12 @@ std::map<std::string, Field> fieldsOf(Patch& p)
 {
     using K = Field::Kind;
     std::map<std::string, Field> f;
-    auto floats = [&](const char* name, std::vector<xFloatParam*> params) { f[name] = {K::Float, std::move(params), {}}; };
-    auto ints = [&](const char* name, std::vector<xIntParam*> params, K kind = K::Int) { f[name] = {kind, {}, std::move(params)}; };
+    auto floats = [&](const char* name, std::vector<xFloatParam*> params) {
+        f[name] = {K::Float, std::move(params), {}};
+    };
+    auto ints = [&](const char* name, std::vector<xIntParam*> params, K kind = K::Int) {
+        f[name] = {kind, {}, std::move(params)};
+    };
 
     ints("oscWaveform", all(p.oscWaveform), K::Wave);
     floats("oscTune", all(p.oscTune));
@@ -250,20 +254,12 @@ std::vector<TextError> applyProgramText(const std::string& text, Patch& patch)
         const Field& field = found->second;
         std::string problem;
         switch (field.kind) {
-        case Field::Kind::Float:
-            problem = applyFloats(field, value);
-            break;
+        case Field::Kind::Float: problem = applyFloats(field, value); break;
         case Field::Kind::Int:
         case Field::Kind::Wave:
-        case Field::Kind::Switch:
-            problem = applyInts(field, value);
-            break;
-        case Field::Kind::Route:
-            problem = applyRoute(patch, value);
-            break;
-        case Field::Kind::Name:
-            problem = applyName(patch, value);
-            break;
+        case Field::Kind::Switch: problem = applyInts(field, value); break;
+        case Field::Kind::Route: problem = applyRoute(patch, value); break;
+        case Field::Kind::Name: problem = applyName(patch, value); break;
         }
         if (!problem.empty())
             errors.push_back({lineNumber, key + ": " + problem});

@@ -11,8 +11,7 @@ constexpr int kTicksPerQuarter = 480;
 
 class SongBuilder {
 public:
-    explicit SongBuilder(Song& song)
-        : song_(song)
+    explicit SongBuilder(Song& song) : song_(song)
     {
         song_.format = 0;
         song_.tracks = 1;
@@ -85,7 +84,8 @@ void addPhrase(SongBuilder& b, int start, const Chord& chord)
     constexpr std::array<int, 7> velocity = {100, 64, 88, 72, 118, 80, 104};
     for (int i = 0; i < 7; ++i) {
         const int step = melody[static_cast<std::size_t>(i)];
-        const int key = chord.root + 12 + (step < 4 ? chord.tones[static_cast<std::size_t>(step)] : 12 + chord.tones[0]);
+        const int key =
+            chord.root + 12 + (step < 4 ? chord.tones[static_cast<std::size_t>(step)] : 12 + chord.tones[0]);
         const int tick = start + 2 * beat + i * eighth;
         const int length = i < 6 ? eighth - 20 : beat - 20;
         b.note(tick, length, key, velocity[static_cast<std::size_t>(i)]);

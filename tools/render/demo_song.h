@@ -10,7 +10,7 @@
 
 namespace ostrel::render {
 
-inline constexpr int kDemoBeatsPerPhrase = 6; // 3 s at 120 beats per minute
+inline constexpr int kDemoBeatsPerPhrase = 6;  // 3 s at 120 beats per minute
 inline constexpr int kDemoBeatsPerSegment = 7; // phrase and a rest of one beat
 inline constexpr double kDemoSegmentSeconds = 3.5;
 

@@ -41,9 +41,10 @@ std::int64_t renderLength(const Song& song, std::uint32_t rate, double tailSecon
 }
 
 BlockScheduler::BlockScheduler(std::vector<FrameEvent> events, std::int64_t totalFrames, int maxBlock)
-    : events_(std::move(events)), total_(std::max<std::int64_t>(totalFrames, 0)), maxBlock_(std::max(maxBlock, 1))
-{
-}
+    : events_(std::move(events)),
+      total_(std::max<std::int64_t>(totalFrames, 0)),
+      maxBlock_(std::max(maxBlock, 1))
+{ }
 
 bool BlockScheduler::next(Block& block)
 {

@@ -14,15 +14,12 @@ int main(int argc, char** argv)
     std::string error;
     const std::span<const char* const> args(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     switch (parseOptions(args, options, error)) {
-    case ParseStatus::Help:
-        std::fputs(usageText().c_str(), stdout);
-        return 0;
+    case ParseStatus::Help: std::fputs(usageText().c_str(), stdout); return 0;
     case ParseStatus::Error:
         std::fprintf(stderr, "ostrel-render: %s\n", error.c_str());
         std::fputs("usage: ostrel-render --plugin PATH (--midi FILE | --demo) [options]; see --help\n", stderr);
         return 2;
-    case ParseStatus::Run:
-        break;
+    case ParseStatus::Run: break;
     }
     return runRender(options);
 }

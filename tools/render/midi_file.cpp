@@ -31,9 +31,11 @@ std::string hexByte(unsigned value)
 class Reader {
 public:
     Reader(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end, const char* what)
-        : data_(data), pos_(begin), end_(end), what_(what)
-    {
-    }
+        : data_(data),
+          pos_(begin),
+          end_(end),
+          what_(what)
+    { }
 
     std::size_t pos() const { return pos_; }
     bool atEnd() const { return pos_ >= end_; }
@@ -78,8 +80,9 @@ public:
     void skip(std::uint32_t count)
     {
         if (count > remaining())
-            fail(pos_, std::string(what_) + ": a block of " + std::to_string(count) + " bytes runs past its end ("
-                           + std::to_string(remaining()) + " bytes left)");
+            fail(pos_,
+                 std::string(what_) + ": a block of " + std::to_string(count) + " bytes runs past its end ("
+                     + std::to_string(remaining()) + " bytes left)");
         pos_ += count;
     }
 
@@ -147,8 +150,8 @@ TrackResult parseTrack(Reader& in, std::uint16_t track, std::vector<TempoChange>
             const std::uint32_t length = in.varLength();
             const auto payload = in.bytes(length);
             if (type == 0x51 && length == 3) {
-                const std::uint32_t tempo = (std::uint32_t{payload[0]} << 16) | (std::uint32_t{payload[1]} << 8)
-                                            | payload[2];
+                const std::uint32_t tempo =
+                    (std::uint32_t{payload[0]} << 16) | (std::uint32_t{payload[1]} << 8) | payload[2];
                 if (tempo == 0)
                     fail(eventStart, "tempo of 0 microseconds per quarter note");
                 tempos.push_back({tick, tempo, tempos.size()});
@@ -189,8 +192,7 @@ TrackResult parseTrack(Reader& in, std::uint16_t track, std::vector<TempoChange>
 // The tempo map: for each change the tick where it starts and the time reached there.
 class TempoMap {
 public:
-    TempoMap(std::vector<TempoChange> changes, std::uint64_t maxTime)
-        : maxTime_(maxTime)
+    TempoMap(std::vector<TempoChange> changes, std::uint64_t maxTime) : maxTime_(maxTime)
     {
         std::sort(changes.begin(), changes.end(), [](const TempoChange& a, const TempoChange& b) {
             return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
@@ -265,14 +267,16 @@ Song parse(std::span<const std::uint8_t> data)
     std::vector<TrackResult> tracks;
     while (tracks.size() < trackCount) {
         if (file.remaining() < 8)
-            fail(file.pos(), "the file ends after " + std::to_string(tracks.size()) + " of " + std::to_string(trackCount)
-                                 + " tracks");
+            fail(file.pos(),
+                 "the file ends after " + std::to_string(tracks.size()) + " of " + std::to_string(trackCount)
+                     + " tracks");
         const std::size_t chunkStart = file.pos();
         const auto id = file.bytes(4);
         const std::uint32_t length = file.bigEndian(4);
         if (length > file.remaining())
-            fail(chunkStart, "chunk of " + std::to_string(length) + " bytes, but only " + std::to_string(file.remaining())
-                                 + " bytes follow");
+            fail(chunkStart,
+                 "chunk of " + std::to_string(length) + " bytes, but only " + std::to_string(file.remaining())
+                     + " bytes follow");
         const bool isTrack = id[0] == 'M' && id[1] == 'T' && id[2] == 'r' && id[3] == 'k';
         if (isTrack) {
             Reader track(data, file.pos(), file.pos() + length, "track chunk");

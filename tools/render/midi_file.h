@@ -34,10 +34,7 @@ struct Song {
     std::vector<SongEvent> events;              // all tracks merged, in time order
     int tempoChanges = 0;
 
-    double seconds(std::uint64_t time) const
-    {
-        return static_cast<double>(time) / static_cast<double>(unitsPerSecond);
-    }
+    double seconds(std::uint64_t time) const { return static_cast<double>(time) / static_cast<double>(unitsPerSecond); }
 };
 
 struct MidiParseResult {

@@ -110,20 +110,20 @@ ParseStatus parseOptions(std::span<const char* const> args, Options& o, std::str
             (arg == "--preset" ? o.presetFile : o.bankFile) = value;
         } else if (arg == "--rate") {
             if (!parseInt(value, kMinRate, kMaxRate, o.sampleRate)) {
-                error = "--rate needs a sample rate from " + std::to_string(kMinRate) + " to " + std::to_string(kMaxRate)
-                        + " Hz, not \"" + value + "\"";
+                error = "--rate needs a sample rate from " + std::to_string(kMinRate) + " to "
+                    + std::to_string(kMaxRate) + " Hz, not \"" + value + "\"";
                 return ParseStatus::Error;
             }
         } else if (arg == "--block") {
             if (!parseInt(value, 1, kMaxBlock, o.blockSize)) {
                 error = "--block needs a block size from 1 to " + std::to_string(kMaxBlock) + " frames, not \"" + value
-                        + "\"";
+                    + "\"";
                 return ParseStatus::Error;
             }
         } else if (arg == "--tail") {
             if (!parseSeconds(value, kMaxTail, o.tailSeconds)) {
                 error = "--tail needs a time from 0 to " + std::to_string(static_cast<int>(kMaxTail))
-                        + " seconds, not \"" + value + "\"";
+                    + " seconds, not \"" + value + "\"";
                 return ParseStatus::Error;
             }
         } else if (arg == "--out") {
@@ -165,29 +165,28 @@ ParseStatus parseOptions(std::span<const char* const> args, Options& o, std::str
 
 std::string usageText()
 {
-    std::string text =
-        "usage: ostrel-render --plugin PATH (--midi FILE | --demo) [options]\n"
-        "\n"
-        "Loads a VST 2 instrument plug-in, plays MIDI into it and writes a stereo WAV file.\n"
-        "\n"
-        "  --plugin PATH         the plug-in (.so) to load\n"
-        "  --midi FILE           play a Standard MIDI File (format 0 or 1); program changes in\n"
-        "                        the file switch programs (except after --preset)\n"
-        "  --demo                play the built-in phrase once with each of programs 0..15 (of\n"
-        "                        the loaded bank with --bank), or once with the sound chosen by\n"
-        "                        --program, --program-name or --preset\n"
-        "  --program N           start with program N\n"
-        "  --program-name NAME   start with the program of that name\n"
-        "  --preset FILE.fxp     load a program file into the current program\n"
-        "  --bank FILE.fxb       load a bank file; the bank's current program plays first\n"
-        "  --rate HZ             sample rate (default 44100)\n"
-        "  --block FRAMES        host block size, 1..8000 (default 512)\n"
-        "  --tail SECONDS        time rendered after the last event (default 2)\n"
-        "  --out FILE.wav        output file (default: the MIDI file's name with .wav, or demo.wav)\n"
-        "  --format float|pcm24  32-bit float (default) or 24-bit integer samples\n"
-        "  --bench               time the plug-in's audio callback and print the realtime factor\n"
-        "  --quiet               print nothing but errors (and the --bench result)\n"
-        "  -h, --help            this text\n";
+    std::string text = "usage: ostrel-render --plugin PATH (--midi FILE | --demo) [options]\n"
+                       "\n"
+                       "Loads a VST 2 instrument plug-in, plays MIDI into it and writes a stereo WAV file.\n"
+                       "\n"
+                       "  --plugin PATH         the plug-in (.so) to load\n"
+                       "  --midi FILE           play a Standard MIDI File (format 0 or 1); program changes in\n"
+                       "                        the file switch programs (except after --preset)\n"
+                       "  --demo                play the built-in phrase once with each of programs 0..15 (of\n"
+                       "                        the loaded bank with --bank), or once with the sound chosen by\n"
+                       "                        --program, --program-name or --preset\n"
+                       "  --program N           start with program N\n"
+                       "  --program-name NAME   start with the program of that name\n"
+                       "  --preset FILE.fxp     load a program file into the current program\n"
+                       "  --bank FILE.fxb       load a bank file; the bank's current program plays first\n"
+                       "  --rate HZ             sample rate (default 44100)\n"
+                       "  --block FRAMES        host block size, 1..8000 (default 512)\n"
+                       "  --tail SECONDS        time rendered after the last event (default 2)\n"
+                       "  --out FILE.wav        output file (default: the MIDI file's name with .wav, or demo.wav)\n"
+                       "  --format float|pcm24  32-bit float (default) or 24-bit integer samples\n"
+                       "  --bench               time the plug-in's audio callback and print the realtime factor\n"
+                       "  --quiet               print nothing but errors (and the --bench result)\n"
+                       "  -h, --help            this text\n";
     return text;
 }
 

@@ -65,10 +65,8 @@ std::unique_ptr<PluginHost> PluginHost::load(const std::string& path, std::strin
     return std::unique_ptr<PluginHost>(new PluginHost(library, effect));
 }
 
-PluginHost::PluginHost(void* library, vst::AEffect* effect)
-    : library_(library), effect_(effect)
-{
-}
+PluginHost::PluginHost(void* library, vst::AEffect* effect) : library_(library), effect_(effect)
+{ }
 
 PluginHost::~PluginHost()
 {

@@ -29,8 +29,8 @@ public:
 
     int numPrograms() const { return effect_->numPrograms; }
     int numOutputs() const { return effect_->numOutputs; }
-    std::string programName(int index) const;  // effGetProgramNameIndexed; empty when refused
-    std::string currentProgramName() const;    // effGetProgramName
+    std::string programName(int index) const;       // effGetProgramNameIndexed; empty when refused
+    std::string currentProgramName() const;         // effGetProgramName
     int findProgram(const std::string& name) const; // -1 when no program has that name
     void setProgram(int index);
     int program() const;

@@ -14,8 +14,9 @@ bool loadPresetChunk(const std::string& path, bool isPreset, std::vector<std::ui
     }
     const bool isProgramFile = read.preset.kind == PresetKind::Program;
     if (isProgramFile != isPreset) {
-        error = path + (isProgramFile ? " is a program file (.fxp): load it with --preset"
-                                      : " is a bank file (.fxb): load it with --bank");
+        error = path
+            + (isProgramFile ? " is a program file (.fxp): load it with --preset"
+                             : " is a bank file (.fxb): load it with --bank");
         return false;
     }
     chunk.assign(read.preset.chunk.begin(), read.preset.chunk.end());

@@ -21,10 +21,12 @@ bool isTerminal(int fd)
 }
 
 ProgressBar::ProgressBar(bool enabled, std::int64_t totalFrames, int sampleRate)
-    : enabled_(enabled && totalFrames > 0), total_(totalFrames), rate_(std::max(sampleRate, 1)),
-      started_(std::chrono::steady_clock::now()), lastDraw_(started_)
-{
-}
+    : enabled_(enabled && totalFrames > 0),
+      total_(totalFrames),
+      rate_(std::max(sampleRate, 1)),
+      started_(std::chrono::steady_clock::now()),
+      lastDraw_(started_)
+{ }
 
 ProgressBar::~ProgressBar()
 {

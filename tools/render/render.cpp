@@ -35,7 +35,7 @@ bool chooseSound(PluginHost& host, const Options& o, std::string& error)
     if (o.program >= 0) {
         if (o.program >= host.numPrograms()) {
             error = "program " + std::to_string(o.program) + " does not exist (the plug-in has programs 0.."
-                    + std::to_string(host.numPrograms() - 1) + ")";
+                + std::to_string(host.numPrograms() - 1) + ")";
             return false;
         }
         host.setProgram(o.program);
@@ -191,8 +191,9 @@ int runRender(const Options& o)
     if (!measureWav(outPath, stats, error))
         return failWith(error);
     if (nonFinite > 0)
-        std::fprintf(stderr, "ostrel-render: warning: the plug-in produced %lld samples that were not finite numbers; "
-                             "they were written as 0\n",
+        std::fprintf(stderr,
+                     "ostrel-render: warning: the plug-in produced %lld samples that were not finite numbers; "
+                     "they were written as 0\n",
                      static_cast<long long>(nonFinite));
     const double seconds = static_cast<double>(stats.frames) / std::max(stats.sampleRate, 1);
     if (talk) {
@@ -205,7 +206,8 @@ int runRender(const Options& o)
         const double cpu = std::chrono::duration<double>(processTime).count();
         const double audio = static_cast<double>(total) / o.sampleRate;
         const double factor = cpu > 0.0 ? audio / cpu : std::numeric_limits<double>::infinity();
-        const double nsPerFrame = total > 0 ? static_cast<double>(processTime.count()) / static_cast<double>(total) : 0.0;
+        const double nsPerFrame =
+            total > 0 ? static_cast<double>(processTime.count()) / static_cast<double>(total) : 0.0;
         std::printf("bench: %.3f s of audio in %.3f s inside the audio callback: realtime factor %.1f, %.1f ns per "
                     "frame\n",
                     audio, cpu, factor, nsPerFrame);

@@ -25,17 +25,27 @@ inline void sinCosSmall(double r, double& s, double& c)
     const double r2 = r * r;
     double sp = -1.0 / 25852016738884976640000.0;
     double cp = -1.0 / 1124000727777607680000.0;
-    static constexpr double kSin[] = {1.0 / 51090942171709440000.0, -1.0 / 121645100408832000.0,
-                                      1.0 / 355687428096000.0,      -1.0 / 1307674368000.0,
-                                      1.0 / 6227020800.0,           -1.0 / 39916800.0,
-                                      1.0 / 362880.0,               -1.0 / 5040.0,
-                                      1.0 / 120.0,                  -1.0 / 6.0,
+    static constexpr double kSin[] = {1.0 / 51090942171709440000.0,
+                                      -1.0 / 121645100408832000.0,
+                                      1.0 / 355687428096000.0,
+                                      -1.0 / 1307674368000.0,
+                                      1.0 / 6227020800.0,
+                                      -1.0 / 39916800.0,
+                                      1.0 / 362880.0,
+                                      -1.0 / 5040.0,
+                                      1.0 / 120.0,
+                                      -1.0 / 6.0,
                                       1.0};
-    static constexpr double kCos[] = {1.0 / 2432902008176640000.0, -1.0 / 6402373705728000.0,
-                                      1.0 / 20922789888000.0,      -1.0 / 87178291200.0,
-                                      1.0 / 479001600.0,           -1.0 / 3628800.0,
-                                      1.0 / 40320.0,               -1.0 / 720.0,
-                                      1.0 / 24.0,                  -1.0 / 2.0,
+    static constexpr double kCos[] = {1.0 / 2432902008176640000.0,
+                                      -1.0 / 6402373705728000.0,
+                                      1.0 / 20922789888000.0,
+                                      -1.0 / 87178291200.0,
+                                      1.0 / 479001600.0,
+                                      -1.0 / 3628800.0,
+                                      1.0 / 40320.0,
+                                      -1.0 / 720.0,
+                                      1.0 / 24.0,
+                                      -1.0 / 2.0,
                                       1.0};
     for (double k : kSin)
         sp = sp * r2 + k;
@@ -48,17 +58,29 @@ inline void sinCosSmall(double r, double& s, double& c)
 // sin and cos of 2 pi t (t in turns): reduced exactly in turns, so any t gives the right angle.
 inline void sinCosTurns(double t, double& s, double& c)
 {
-    t -= std::floor(t); // exact for the magnitudes used here
+    t -= std::floor(t);                // exact for the magnitudes used here
     const double q = nearest(t * 4.0); // quarter turn 0..4
     const double rest = t - q * 0.25;  // exact: -1/8 .. 1/8 turn
     double rs = 0.0;
     double rc = 0.0;
     sinCosSmall(rest * (2.0 * kPi), rs, rc);
     switch (static_cast<int>(q) & 3) {
-    case 0: s = rs; c = rc; break;
-    case 1: s = rc; c = -rs; break;
-    case 2: s = -rs; c = -rc; break;
-    default: s = -rc; c = rs; break;
+    case 0:
+        s = rs;
+        c = rc;
+        break;
+    case 1:
+        s = rc;
+        c = -rs;
+        break;
+    case 2:
+        s = -rs;
+        c = -rc;
+        break;
+    default:
+        s = -rc;
+        c = rs;
+        break;
     }
 }
 

@@ -22,9 +22,7 @@ constexpr int kTimePoints = 8192;
 struct RootTable {
     std::vector<double> cosines;
     std::vector<double> sines;
-    explicit RootTable(int n)
-        : cosines(static_cast<std::size_t>(n))
-        , sines(static_cast<std::size_t>(n))
+    explicit RootTable(int n) : cosines(static_cast<std::size_t>(n)), sines(static_cast<std::size_t>(n))
     {
         for (int m = 0; m < n; ++m)
             sinCosTurns(static_cast<double>(m) / static_cast<double>(n), sines[static_cast<std::size_t>(m)],
@@ -107,11 +105,7 @@ double tiltGain(double harmonic, double dbPerOctave)
 
 class OpReader {
 public:
-    OpReader(const RecipeOp& recipeOp, std::string& errorText)
-        : op(recipeOp)
-        , error(errorText)
-    {
-    }
+    OpReader(const RecipeOp& recipeOp, std::string& errorText) : op(recipeOp), error(errorText) { }
 
     bool fail(const std::string& message)
     {
@@ -143,10 +137,7 @@ public:
         return value;
     }
 
-    double arg(std::size_t i, double fallback)
-    {
-        return i < op.args.size() ? arg(i) : fallback;
-    }
+    double arg(std::size_t i, double fallback) { return i < op.args.size() ? arg(i) : fallback; }
 
     double option(const std::string& key, double fallback)
     {
@@ -336,9 +327,8 @@ bool runOp(const RecipeOp& op, double pitchHz, Spectrum& s, std::string& error)
             const double index = r.option("index", 1.0);
             if (!r.finish(0))
                 return false;
-            x = sampleFunction([&](double t) {
-                return sinTurns(carrier * t + index / (2.0 * kPi) * sinTurns(ratio * t));
-            });
+            x = sampleFunction(
+                [&](double t) { return sinTurns(carrier * t + index / (2.0 * kPi) * sinTurns(ratio * t)); });
         } else if (name == "feedback") {
             // y = sin(2 pi t + beta y), solved by bisection (unique for beta <= 1).
             const double beta = r.option("beta", 1.0);

@@ -30,8 +30,7 @@ TEST(RandomGenerator, MatchesTheClassicLibrarySequence)
     EXPECT_EQ(r.next(), 26500);
     EXPECT_EQ(r.next(), 19169);
     Random s(12345);
-    for (int i = 0; i < 1000; ++i)
-    {
+    for (int i = 0; i < 1000; ++i) {
         const int v = s.next();
         ASSERT_GE(v, 0);
         ASSERT_LE(v, Random::kMax);
@@ -58,8 +57,7 @@ TEST(ChorusSetup, RateFactorsDrawnInTapOrder)
     Random random;
     Chorus c(kRate, random);
     Random expected;
-    for (int k = 0; k < 3; ++k)
-    {
+    for (int k = 0; k < 3; ++k) {
         const float f = static_cast<float>(0.95 + 0.1 * expected.next() / 32767.0);
         EXPECT_FLOAT_EQ(c.rateFactor(k), f);
         EXPECT_GE(c.rateFactor(k), 0.95f);
@@ -141,7 +139,7 @@ TEST(ChorusSignal, PhaseWrapsOnlyAbove1024)
     const double cyclesPerSample = 1.0 / kRate;
     c.setRate(static_cast<float>(kRate) * 0.001f); // increment 1.024 entries before the factor
     const double step0 = 1024.0 * static_cast<double>(static_cast<float>(kRate) * 0.001f) * cyclesPerSample
-                         * static_cast<double>(c.rateFactor(0));
+        * static_cast<double>(c.rateFactor(0));
     const double start = 1024.3 - step0;
     c.setPhaseOffset(start / 1024.0);
     float x = 0.0f;
@@ -185,8 +183,7 @@ TEST(ChorusSignal, BlockSplittingDoesNotChangeTheOutput)
     std::vector<float> whole(in.size()), pieces(in.size());
     a.processBlock(whole.data(), in.data(), static_cast<int>(in.size()));
     std::size_t at = 0;
-    for (int len : {1, 63, 64, 100, 7, 2000})
-    {
+    for (int len : {1, 63, 64, 100, 7, 2000}) {
         b.processBlock(pieces.data() + at, in.data() + at, len);
         at += static_cast<std::size_t>(len);
     }
@@ -215,8 +212,7 @@ TEST(ChorusSignal, BadSettingsStayInsideTheLine)
     run(c, buf);
     for (float v : buf)
         ASSERT_TRUE(std::isfinite(v));
-    for (int k = 0; k < 3; ++k)
-    {
+    for (int k = 0; k < 3; ++k) {
         EXPECT_GE(c.phase(k), 0.0);
         EXPECT_LE(c.phase(k), 1024.0);
     }

@@ -18,7 +18,8 @@ std::vector<float> sine(double hz, double rate, int n, float amplitude = 0.5f)
 {
     std::vector<float> v(static_cast<std::size_t>(n));
     for (int j = 0; j < n; ++j)
-        v[static_cast<std::size_t>(j)] = amplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * j / rate));
+        v[static_cast<std::size_t>(j)] =
+            amplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * j / rate));
     return v;
 }
 
@@ -27,8 +28,7 @@ std::vector<float> filterSignal(MultimodeFilter& f, const std::vector<float>& in
                                 std::uint32_t mode)
 {
     std::vector<float> out(in.size());
-    for (std::size_t at = 0; at + kBlock <= in.size(); at += kBlock)
-    {
+    for (std::size_t at = 0; at + kBlock <= in.size(); at += kBlock) {
         f.setCutoff(cutoff);
         f.setResonance(res);
         f.setMode(mode);
@@ -61,8 +61,7 @@ TEST(FilterTables, ValuesAtTheHostRateOf44100)
     EXPECT_NEAR(t.resonance[416], 1.002763, 1e-6);
     // From 433 on the frequency is capped at a third of the rate.
     EXPECT_LT(t.tuning[432], t.tuning[433]);
-    for (int i = 433; i < FilterTables::kCutoffSize; ++i)
-    {
+    for (int i = 433; i < FilterTables::kCutoffSize; ++i) {
         EXPECT_NEAR(t.tuning[static_cast<std::size_t>(i)], 0.93975, 1e-5) << i;
         EXPECT_NEAR(t.resonance[static_cast<std::size_t>(i)], 0.474556, 1e-6) << i;
     }
@@ -71,7 +70,7 @@ TEST(FilterTables, ValuesAtTheHostRateOf44100)
 TEST(FilterTables, InterpolationFloorsNegativeCoordinates)
 {
     // A table holding its own index makes the look-up return the coordinate itself.
-    std::array<float, 8> ramp {};
+    std::array<float, 8> ramp{};
     for (int i = 0; i < 8; ++i)
         ramp[static_cast<std::size_t>(i)] = static_cast<float>(i);
     EXPECT_NEAR(FilterTables::interpolate(ramp, 2.25), 2.25, 1e-6);
@@ -169,9 +168,9 @@ TEST(MultimodeFilterSettings, ModesOutsideTheTableSelectMode0)
 
 TEST(MultimodeFilterSettings, TypeNamesFollowTheModes)
 {
-    const char* expected[16] = {"4P LP", "2P LP", "4P BP", "2P BP", "3P HP + 1PLP", "2P HP + 1PLP",
+    const char* expected[16] = {"4P LP",        "2P LP",        "4P BP", "2P BP", "3P HP + 1PLP", "2P HP + 1PLP",
                                 "3P AP + 1PLP", "2P N  + 1PLP", "3P LP", "1P LP", "2P HP + 1PLP", "1P HP",
-                                "3P HP", "2P HP", "3P AP", "2P N"};
+                                "3P HP",        "2P HP",        "3P AP", "2P N"};
     for (std::uint32_t m = 0; m < 16; ++m)
         EXPECT_STREQ(MultimodeFilter::typeName(MultimodeFilter::typeOfMode(m)), expected[m]) << m;
 }
@@ -220,8 +219,7 @@ TEST(MultimodeFilterRamps, ChangeReachesItsTargetOneBlockLater)
 }
 
 // Slow per-sample version of the filter with the ramps written out, to check the block loop.
-struct ReferenceFilter
-{
+struct ReferenceFilter {
     const FilterTables& t;
     double y1 = 0, y2 = 0, y3 = 0, y4 = 0, delayed = 0;
     double cutoffPrev = 3.0, gPrev;
@@ -237,15 +235,15 @@ struct ReferenceFilter
         static const int types[16] = {6, 4, 0, 7, 1, 5, 2, 3, 14, 12, 8, 15, 9, 13, 10, 11};
         static const double rows[8][4] = {{0, -1, 2, -1}, {1, -3, 3, -1}, {1, -3, 6, -4}, {1, -2, 2, 0},
                                           {0, -1, 0, 0},  {1, -2, 1, 0},  {0, 0, 0, 1},   {1, -1, 0, 0}};
-        static const float gains[16] = {3, 2, 1, 1, 1, 1.5f, 1, 1.5f, 1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1, 0.5f};
+        static const float gains[16] = {3,    2,    1,    1,    1,           1.5f, 1, 1.5f,
+                                        1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1, 0.5f};
         const double x = std::min(15.9, std::max(0.1, cutoff + 3.0));
         const double gT = FilterTables::interpolate(t.tuning, 32.0 * x);
         const double a0 = FilterTables::interpolate(t.resonance, 32.0 * cutoffPrev);
         const double a1 = FilterTables::interpolate(t.resonance, 32.0 * x);
         const int type = types[mode];
         const bool three = type > 7;
-        for (int j = 0; j < n; ++j)
-        {
+        for (int j = 0; j < n; ++j) {
             const double frac = static_cast<double>(j) / n;
             const double g = gPrev + (gT - gPrev) * frac;
             const double k = (a0 + (a1 - a0) * frac) * res * 4.15 * (three ? 2.0 : 1.0) * 2.0;
@@ -253,13 +251,10 @@ struct ReferenceFilter
             const double u = static_cast<double>(in[j]) + static_cast<std::int32_t>(seed) * 5e-13;
             const double s = std::tanh(0.5 * (y4 - 0.5 * u));
             const double x0 = u - k * s;
-            if (three)
-            {
+            if (three) {
                 y1 = x0;
                 y2 += g * (0.75 * x0 + 0.25 * delayed - y2);
-            }
-            else
-            {
+            } else {
                 y1 += g * (x0 - y1);
                 y2 += g * (0.5 * (y1 + delayed) - y2);
             }
@@ -267,7 +262,8 @@ struct ReferenceFilter
             y3 += g * (y2 - y3);
             y4 += g * (y3 - y4);
             const double* w = rows[type % 8];
-            out[j] = static_cast<float>(static_cast<double>(gains[type]) * (w[0] * y1 + w[1] * y2 + w[2] * y3 + w[3] * y4));
+            out[j] =
+                static_cast<float>(static_cast<double>(gains[type]) * (w[0] * y1 + w[1] * y2 + w[2] * y3 + w[3] * y4));
         }
         gPrev = gT;
         cutoffPrev = x;
@@ -280,8 +276,7 @@ TEST(MultimodeFilterRamps, MatchesASlowReferenceThroughChangingSettings)
     ReferenceFilter ref(f.tables());
     const auto in = sine(220.0, kRate, 64 * 40, 0.8f);
     std::vector<float> got(in.size()), want(in.size());
-    for (int b = 0; b < 40; ++b)
-    {
+    for (int b = 0; b < 40; ++b) {
         const double cutoff = -1.0 + 0.3 * b;
         const double res = 0.02 * b;
         const int mode = b % 16;
@@ -321,8 +316,7 @@ TEST(MultimodeFilterSignal, SilenceGivesOnlyTheFilteredDither)
     const auto out = filterSignal(f, silence, 12.9, 0.0, 0);
     double largest = 0.0;
     int nonZero = 0;
-    for (float v : out)
-    {
+    for (float v : out) {
         largest = std::max(largest, static_cast<double>(std::fabs(v)));
         nonZero += v != 0.0f ? 1 : 0;
     }
@@ -339,8 +333,8 @@ TEST(MultimodeFilterSignal, DitherSeedCanBeSharedBetweenFilters)
     a.processBlock(outA.data(), silence.data(), kBlock);
     b.processBlock(outB.data(), silence.data(), kBlock);
     own.processBlock(outOwn.data(), silence.data(), kBlock);
-    EXPECT_EQ(outA, outOwn);  // both start from 22222
-    EXPECT_NE(outB, outA);    // b continued the shared sequence
+    EXPECT_EQ(outA, outOwn); // both start from 22222
+    EXPECT_NE(outB, outA);   // b continued the shared sequence
     EXPECT_NE(seed.value, DitherSeed::kInitial);
 }
 
@@ -359,8 +353,7 @@ TEST(MultimodeFilterSignal, Mode0AtTheBottomCoordinatePassesAlmostNothing)
     // the 2.7 Hz low-pass.
     std::vector<float> tone(64 * 300), silence(tone.size(), 0.0f);
     const double fade = 0.05 * kRate;
-    for (std::size_t j = 0; j < tone.size(); ++j)
-    {
+    for (std::size_t j = 0; j < tone.size(); ++j) {
         const double t = static_cast<double>(j);
         const double env = t < fade ? 0.5 - 0.5 * std::cos(std::numbers::pi * t / fade) : 1.0;
         tone[j] = static_cast<float>(0.5 * env * std::sin(2.0 * std::numbers::pi * 1000.0 * t / kRate));
@@ -379,14 +372,12 @@ TEST(MultimodeFilterSignal, Modes1And9InvertTheSignal)
 {
     // A slow tone through the low-pass rows with weight -1 on the second stage.
     const auto in = sine(50.0, kRate, 64 * 100);
-    for (std::uint32_t mode : {1u, 9u})
-    {
+    for (std::uint32_t mode : {1u, 9u}) {
         MultimodeFilter f(kRate);
         const auto out = filterSignal(f, in, 12.0, 0.0, mode);
         const double expectedGain = mode == 1 ? 1.0 : 2.0 / 3.0;
         double correlation = 0.0, energy = 0.0;
-        for (std::size_t i = 3200; i < in.size(); ++i)
-        {
+        for (std::size_t i = 3200; i < in.size(); ++i) {
             correlation += static_cast<double>(out[i]) * static_cast<double>(in[i]);
             energy += static_cast<double>(in[i]) * static_cast<double>(in[i]);
         }
@@ -397,8 +388,7 @@ TEST(MultimodeFilterSignal, Modes1And9InvertTheSignal)
 TEST(MultimodeFilterSignal, HighPassModesBlockDirectCurrent)
 {
     std::vector<float> dc(64 * 200, 0.5f);
-    for (std::uint32_t mode : {4u, 5u, 11u, 12u, 13u})
-    {
+    for (std::uint32_t mode : {4u, 5u, 11u, 12u, 13u}) {
         MultimodeFilter f(kRate);
         const auto out = filterSignal(f, dc, 6.0, 0.0, mode);
         EXPECT_LT(peak(out, out.size() - 64, out.size()), 0.01) << "mode " << mode;
@@ -430,8 +420,7 @@ TEST(MultimodeFilterSignal, HugeInputsAtHighResonanceStayFinite)
 {
     // Drives the saturation far beyond its table in the three-pole structure.
     std::vector<float> loud = sine(3000.0, kRate, 64 * 50, 1.0e6f);
-    for (std::uint32_t mode : {0u, 8u, 14u})
-    {
+    for (std::uint32_t mode : {0u, 8u, 14u}) {
         MultimodeFilter f(kRate);
         const auto out = filterSignal(f, loud, 8.0, 1.0, mode);
         for (float v : out)
@@ -445,8 +434,7 @@ TEST(MultimodeFilterSignal, InPlaceEqualsSeparateBuffers)
     MultimodeFilter a(kRate), b(kRate);
     const auto separate = filterSignal(a, in, 6.0, 0.7, 3);
     std::vector<float> buf = in;
-    for (std::size_t at = 0; at < buf.size(); at += kBlock)
-    {
+    for (std::size_t at = 0; at < buf.size(); at += kBlock) {
         b.setCutoff(6.0);
         b.setResonance(0.7);
         b.setMode(3);

@@ -74,31 +74,33 @@ TEST(Oscillator, matches_the_reference_for_every_level_and_many_phases)
 {
     // Both table kernels (baseline and, where the processor has it, AVX2) give the same bits.
     for (bool wide : {false, true}) {
-    Oscillator::useWideKernel(wide);
-    std::mt19937 random(3);
-    const double rate = 88200.0;
-    for (int trial = 0; trial < 400; ++trial) {
-        Oscillator osc(88200, testBank());
-        const double frequency = 20.0 * std::pow(2.0, std::uniform_real_distribution<double>(0.0, 11.5)(random));
-        const auto wave = static_cast<std::uint32_t>(random() % 94);
-        const double amplitude = std::uniform_real_distribution<double>(-1.0, 1.0)(random);
-        const std::uint32_t phase = static_cast<std::uint32_t>(random());
-        osc.setFrequency(frequency);
-        osc.setWave(wave);
-        osc.setAmplitude(amplitude);
-        osc.setPhase(phase);
-        const int n = 1 + static_cast<int>(random() % 100);
-        std::vector<float> out(static_cast<std::size_t>(n));
-        std::vector<float> expected(static_cast<std::size_t>(n));
-        for (int j = 0; j < n; ++j)
-            out[static_cast<std::size_t>(j)] = expected[static_cast<std::size_t>(j)] = static_cast<float>(j) * 0.01f;
-        osc.render(out.data(), n);
-        std::uint32_t refPhase = phase;
-        referenceRender(testBank(), wave, osc.level(), frequency, 1.0 / rate, amplitude, refPhase, expected.data(), n);
-        ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(float)), 0) << "trial " << trial;
-        ASSERT_EQ(osc.phase(), refPhase);
-        ASSERT_EQ(osc.levelInUse(), osc.level());
-    }
+        Oscillator::useWideKernel(wide);
+        std::mt19937 random(3);
+        const double rate = 88200.0;
+        for (int trial = 0; trial < 400; ++trial) {
+            Oscillator osc(88200, testBank());
+            const double frequency = 20.0 * std::pow(2.0, std::uniform_real_distribution<double>(0.0, 11.5)(random));
+            const auto wave = static_cast<std::uint32_t>(random() % 94);
+            const double amplitude = std::uniform_real_distribution<double>(-1.0, 1.0)(random);
+            const std::uint32_t phase = static_cast<std::uint32_t>(random());
+            osc.setFrequency(frequency);
+            osc.setWave(wave);
+            osc.setAmplitude(amplitude);
+            osc.setPhase(phase);
+            const int n = 1 + static_cast<int>(random() % 100);
+            std::vector<float> out(static_cast<std::size_t>(n));
+            std::vector<float> expected(static_cast<std::size_t>(n));
+            for (int j = 0; j < n; ++j)
+                out[static_cast<std::size_t>(j)] = expected[static_cast<std::size_t>(j)] =
+                    static_cast<float>(j) * 0.01f;
+            osc.render(out.data(), n);
+            std::uint32_t refPhase = phase;
+            referenceRender(testBank(), wave, osc.level(), frequency, 1.0 / rate, amplitude, refPhase, expected.data(),
+                            n);
+            ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(float)), 0) << "trial " << trial;
+            ASSERT_EQ(osc.phase(), refPhase);
+            ASSERT_EQ(osc.levelInUse(), osc.level());
+        }
     }
     Oscillator::useWideKernel(true);
 }
@@ -197,7 +199,8 @@ TEST(Oscillator, level_choice_matches_a_float_conversion_rounding_down)
             bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(bits) + ulps);
             std::memcpy(&x, &bits, sizeof x);
         } else {
-            x = std::ldexp(std::uniform_real_distribution<double>(0.5, 1.0)(random), static_cast<int>(random() % 40) - 30);
+            x = std::ldexp(std::uniform_real_distribution<double>(0.5, 1.0)(random),
+                           static_cast<int>(random() % 40) - 30);
         }
         if (random() % 2 == 0)
             x = -x;

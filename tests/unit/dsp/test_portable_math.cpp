@@ -13,8 +13,7 @@ namespace {
 // ranges the tables, LFOs and envelopes use.
 TEST(PortableMath, AgreesWithTheLibraryToRounding)
 {
-    for (int i = -40000; i <= 40000; ++i)
-    {
+    for (int i = -40000; i <= 40000; ++i) {
         const double x = i * 0.0173;
         ASSERT_NEAR(portable::exp(x * 0.02), std::exp(x * 0.02), 4e-16 * std::exp(x * 0.02)) << x;
         ASSERT_NEAR(portable::sin(x), std::sin(x), 4e-16 * std::max(1.0, std::fabs(x) * 1e-3)) << x;

@@ -134,7 +134,8 @@ TEST(WaveBank, every_level_matches_a_direct_harmonic_sum)
     std::vector<int> noise(static_cast<std::size_t>(kStoredWaveCount) * 128);
     for (int& c : noise)
         c = codes(random);
-    auto bank = buildBank(makeResource([&](int w, int s) { return w < 4 ? noise[static_cast<std::size_t>(128 * w + s)] : mixedCode(w, s); }));
+    auto bank = buildBank(makeResource(
+        [&](int w, int s) { return w < 4 ? noise[static_cast<std::size_t>(128 * w + s)] : mixedCode(w, s); }));
     for (int w : {0, 3, 50}) {
         for (int level = 0; level < kWaveLevels; ++level) {
             const std::vector<double> reference = referenceLevel(bank->waveData(w), level);
@@ -171,7 +172,8 @@ TEST(WaveBank, tables_match_the_spec_resampler_path)
         const int step = m * upsample / length;
         const std::int16_t* cycle = bank->levelTable(level, w) + 2;
         for (int k = 0; k < length; ++k)
-            ASSERT_NEAR(cycle[k], tableWord(out[static_cast<std::size_t>(k * step)]), 1) << "level " << level << " k " << k;
+            ASSERT_NEAR(cycle[k], tableWord(out[static_cast<std::size_t>(k * step)]), 1)
+                << "level " << level << " k " << k;
     }
 }
 
@@ -213,17 +215,16 @@ TEST(WaveBank, table_words_truncate_toward_zero)
     EXPECT_EQ(tableWord(-0.99999f), -16383);
     EXPECT_EQ(tableWord(1.0f), 16384);
     EXPECT_EQ(tableWord(0.5f), 8192);
-    EXPECT_EQ(tableWord(0.00006f), 0);  // 0.98: truncated, not rounded to 1
+    EXPECT_EQ(tableWord(0.00006f), 0); // 0.98: truncated, not rounded to 1
     EXPECT_EQ(tableWord(-0.00006f), 0);
-    EXPECT_EQ(tableWord(3.0f), 32767);  // saturated
+    EXPECT_EQ(tableWord(3.0f), 32767); // saturated
     EXPECT_EQ(tableWord(-3.0f), -32768);
 }
 
 TEST(WaveBank, a_pure_sine_gives_the_same_sine_on_levels_2_to_8)
 {
-    auto bank = buildBank(makeResource([](int, int s) {
-        return 2048 + static_cast<int>(std::lround(2000.0 * std::sin(kTwoPi * s / 128.0)));
-    }));
+    auto bank = buildBank(makeResource(
+        [](int, int s) { return 2048 + static_cast<int>(std::lround(2000.0 * std::sin(kTwoPi * s / 128.0))); }));
     // The codes are the sine rounded to integers: +-0.5 code is +-4 table units at the samples,
     // a little more between them once level 2 interpolates the rounding noise.
     const double amplitude = 2000.0 / 2048.0 * 16384.0;
@@ -284,7 +285,8 @@ TEST(WaveBank, band_limited_resample_keeps_amplitude_and_phase)
 {
     std::vector<float> in(64);
     for (int j = 0; j < 64; ++j)
-        in[static_cast<std::size_t>(j)] = static_cast<float>(0.3 + 0.5 * std::sin(kTwoPi * 2 * j / 64.0 + 0.4) + 0.25 * std::cos(kTwoPi * 9 * j / 64.0));
+        in[static_cast<std::size_t>(j)] = static_cast<float>(0.3 + 0.5 * std::sin(kTwoPi * 2 * j / 64.0 + 0.4)
+                                                             + 0.25 * std::cos(kTwoPi * 9 * j / 64.0));
     std::vector<float> out(256);
     bandLimitedResample(out.data(), in.data(), 64, 4, 4);
     for (int j = 0; j < 256; ++j)
@@ -308,7 +310,8 @@ TEST(Fft, matches_a_direct_transform_and_inverts)
             for (int k = 0; k < n; ++k) {
                 std::complex<double> sum;
                 for (int j = 0; j < n; ++j)
-                    sum += std::complex<double>(input[static_cast<std::size_t>(2 * j)], input[static_cast<std::size_t>(2 * j + 1)])
+                    sum += std::complex<double>(input[static_cast<std::size_t>(2 * j)],
+                                                input[static_cast<std::size_t>(2 * j + 1)])
                         * std::polar(1.0, -kTwoPi * j * k / n);
                 ASSERT_NEAR(data[static_cast<std::size_t>(2 * k)], sum.real(), 1e-12) << n;
                 ASSERT_NEAR(data[static_cast<std::size_t>(2 * k + 1)], sum.imag(), 1e-12) << n;
@@ -336,7 +339,8 @@ TEST(Fft, magnitude_spectrum_gives_harmonic_amplitudes)
 {
     std::vector<float> in(128);
     for (int j = 0; j < 128; ++j)
-        in[static_cast<std::size_t>(j)] = static_cast<float>(0.25 + 0.5 * std::sin(kTwoPi * 3 * j / 128.0 + 1.0) + 0.125 * std::cos(kTwoPi * 63 * j / 128.0));
+        in[static_cast<std::size_t>(j)] = static_cast<float>(0.25 + 0.5 * std::sin(kTwoPi * 3 * j / 128.0 + 1.0)
+                                                             + 0.125 * std::cos(kTwoPi * 63 * j / 128.0));
     std::vector<float> out(64);
     magnitudeSpectrum(in.data(), out.data(), 128);
     EXPECT_NEAR(out[0], 0.5, 1e-6); // twice the mean

@@ -61,7 +61,8 @@ std::vector<double> spectrumDb(int wave)
     std::vector<double> db(64, -200.0);
     for (int k = 1; k < 64; ++k)
         if (magnitude[static_cast<std::size_t>(k)] > 0.0f)
-            db[static_cast<std::size_t>(k)] = 20.0 * std::log10(static_cast<double>(magnitude[static_cast<std::size_t>(k)] / strongest));
+            db[static_cast<std::size_t>(k)] =
+                20.0 * std::log10(static_cast<double>(magnitude[static_cast<std::size_t>(k)] / strongest));
     return db;
 }
 
@@ -228,7 +229,8 @@ TEST(StoredWaves, bells_are_clusters_of_upper_partials)
         double all = 0.0;
         double upper = 0.0;
         for (int k = 1; k < 64; ++k) {
-            const double e = static_cast<double>(m[static_cast<std::size_t>(k)]) * static_cast<double>(m[static_cast<std::size_t>(k)]);
+            const double e = static_cast<double>(m[static_cast<std::size_t>(k)])
+                * static_cast<double>(m[static_cast<std::size_t>(k)]);
             all += e;
             upper += k >= 5 ? e : 0.0;
         }

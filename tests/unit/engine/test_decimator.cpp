@@ -46,7 +46,8 @@ TEST(Decimator, SplittingTheStreamGivesTheSameBits)
 {
     std::vector<float> in(2 * 1000);
     for (std::size_t i = 0; i < in.size(); ++i)
-        in[i] = static_cast<float>(std::sin(0.37 * static_cast<double>(i)) + 0.25 * std::cos(0.011 * static_cast<double>(i)));
+        in[i] = static_cast<float>(std::sin(0.37 * static_cast<double>(i))
+                                   + 0.25 * std::cos(0.011 * static_cast<double>(i)));
     Decimator whole;
     std::vector<float> expected(1000);
     whole.decimate(expected.data(), in.data(), 1000);

@@ -14,8 +14,7 @@ constexpr int kRate = 88200; // internal rate for a host at 44100 Hz
 constexpr int kBlock = 64;
 
 // One entry per change of (stage, direction, passes) while advancing block by block.
-struct Visit
-{
+struct Visit {
     int stage;
     int direction;
     int passes;
@@ -46,11 +45,10 @@ std::vector<Visit> walkStages(int loop, int repeats, int blocks)
     configure(e, loop, repeats);
     e.reset();
     e.trigger();
-    std::vector<Visit> visits {{e.stage(), e.direction(), e.repeatsDone()}};
-    for (int b = 0; b < blocks; ++b)
-    {
+    std::vector<Visit> visits{{e.stage(), e.direction(), e.repeatsDone()}};
+    for (int b = 0; b < blocks; ++b) {
         e.advance(kBlock);
-        const Visit v {e.stage(), e.direction(), e.repeatsDone()};
+        const Visit v{e.stage(), e.direction(), e.repeatsDone()};
         if (!(v == visits.back()))
             visits.push_back(v);
     }
@@ -64,15 +62,22 @@ TEST(EnvelopeLoops, StageSequencesWithOnePass)
         {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}},
         {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}},
         {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, 1, 1}, {3, 1, 1}},
-        {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, -1, 1}, {1, -1, 1}, {0, -1, 1}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}},
+        {{0, 1, 0},
+         {1, 1, 0},
+         {2, 1, 0},
+         {2, -1, 1},
+         {1, -1, 1},
+         {0, -1, 1},
+         {0, 1, 1},
+         {1, 1, 1},
+         {2, 1, 1},
+         {3, 1, 1}},
         {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, -1, 1}, {1, -1, 1}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}},
         {{0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {2, -1, 1}, {2, 1, 1}, {3, 1, 1}},
     };
-    for (int loop = 0; loop <= 6; ++loop)
-    {
+    for (int loop = 0; loop <= 6; ++loop) {
         const auto got = walkStages(loop, 1, 400);
-        EXPECT_EQ(got, expected[static_cast<std::size_t>(loop)])
-            << "loop " << loop << ": " << describe(got);
+        EXPECT_EQ(got, expected[static_cast<std::size_t>(loop)]) << "loop " << loop << ": " << describe(got);
     }
 }
 
@@ -80,8 +85,7 @@ TEST(EnvelopeLoops, EndlessRepeatsNeverReachTheSustain)
 {
     // Loop 0 sustains whatever the repeat setting.
     EXPECT_EQ(walkStages(0, 0, 400).back().stage, 3);
-    for (int loop = 1; loop <= 6; ++loop)
-    {
+    for (int loop = 1; loop <= 6; ++loop) {
         const auto got = walkStages(loop, 0, 2000);
         EXPECT_NE(got.back().stage, 3) << "loop " << loop;
         // Each pass is one arrival at breakpoint 3: about 2000 blocks / (blocks per pass).
@@ -98,8 +102,7 @@ TEST(EnvelopeLoops, PingPongRunsBackToTheStartOfSegment0)
     e.reset();
     e.trigger();
     double lowest = 1.0;
-    for (int b = 0; b < 200; ++b)
-    {
+    for (int b = 0; b < 200; ++b) {
         e.advance(kBlock);
         if (b > 60)
             lowest = std::min(lowest, e.output());
@@ -118,7 +121,7 @@ TEST(EnvelopeLoops, LoopSettingsOutsideTheTableMeanNoLoop)
     EXPECT_FALSE(shape.pingPong);
 
     Envelope e(kRate);
-    e.setLoop(-2, true, 1);  // a negative loop start must not reach breakpoint -1
+    e.setLoop(-2, true, 1); // a negative loop start must not reach breakpoint -1
     EXPECT_EQ(e.loopStart(), EnvelopeSegments::kNoLoop);
     e.setLoop(1, false, 0);
     EXPECT_EQ(e.repeatCount(), EnvelopeSegments::kEndlessRepeats);
@@ -133,8 +136,8 @@ TEST(EnvelopeTiming, ShortestSegmentLasts882Samples)
     EXPECT_DOUBLE_EQ(e.step(0), 1.0 / 882.0);
     for (int b = 0; b < 13; ++b)
         e.advance(kBlock);
-    EXPECT_EQ(e.stage(), 0);  // 832 samples
-    e.advance(kBlock);        // 896 samples: the overshoot carries into segment 1
+    EXPECT_EQ(e.stage(), 0); // 832 samples
+    e.advance(kBlock);       // 896 samples: the overshoot carries into segment 1
     EXPECT_EQ(e.stage(), 1);
     EXPECT_NEAR(e.position(), 896.0 / 882.0 - 1.0, 1e-12);
     // Segment 1 from level 1 to 0.5.
@@ -147,7 +150,7 @@ TEST(EnvelopeTiming, OutputFollowsTheSegmentsAndSustains)
     configure(e, 0, 0);
     e.reset();
     e.trigger();
-    e.advance(441);  // half of segment 0, from 0 to 1
+    e.advance(441); // half of segment 0, from 0 to 1
     EXPECT_NEAR(e.output(), 0.5, 1e-12);
     for (int b = 0; b < 100; ++b)
         e.advance(kBlock);
@@ -159,7 +162,7 @@ TEST(EnvelopeTiming, ReleaseCoversOneMinusOneOverEInItsTime)
 {
     Envelope e(kRate);
     configure(e, 0, 0);
-    e.setTime(3, 100.0 * kBlock / kRate);  // exactly 100 sub-blocks
+    e.setTime(3, 100.0 * kBlock / kRate); // exactly 100 sub-blocks
     e.reset();
     e.trigger();
     for (int b = 0; b < 100; ++b)
@@ -194,16 +197,15 @@ TEST(EnvelopeTiming, ReleaseStopsALoop)
 
 TEST(EnvelopeTiming, BadTimesGiveFiniteSteps)
 {
-    const double bad[] = {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(), 1e-300};
-    for (double t : bad)
-    {
+    const double bad[] = {
+        0.0,   -1.0, std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        1e-300};
+    for (double t : bad) {
         Envelope e(kRate);
         configure(e, 4, 0);
         for (int k = 0; k < 4; ++k)
             e.setTime(k, t);
-        for (int k = 0; k < 4; ++k)
-        {
+        for (int k = 0; k < 4; ++k) {
             EXPECT_TRUE(std::isfinite(e.step(k))) << t;
             EXPECT_GT(e.step(k), 0.0) << t;
             // A shortest segment still spans a whole sub-block, so no advance skips one.
@@ -211,11 +213,10 @@ TEST(EnvelopeTiming, BadTimesGiveFiniteSteps)
         }
         e.reset();
         e.trigger();
-        for (int b = 0; b < 300; ++b)
-        {
+        for (int b = 0; b < 300; ++b) {
             e.advance(kBlock);
             ASSERT_TRUE(std::isfinite(e.output())) << t;
-            ASSERT_GE(e.output(), 0.0) << t;  // all levels are 0..1: no overshoot
+            ASSERT_GE(e.output(), 0.0) << t; // all levels are 0..1: no overshoot
             ASSERT_LE(e.output(), 1.0) << t;
         }
         e.releaseStage();
@@ -261,7 +262,7 @@ TEST(EnvelopeTrigger, RetriggerWithLevel0AtZeroGlides)
         e.advance(kBlock);
     const double before = e.output();
     ASSERT_GT(before, 0.5);
-    e.trigger();  // same note: no reset
+    e.trigger(); // same note: no reset
     EXPECT_DOUBLE_EQ(e.output(), before);
     EXPECT_DOUBLE_EQ(e.startLevel(), before);
     EXPECT_EQ(e.stage(), 0);
@@ -295,7 +296,7 @@ TEST(EnvelopeTrigger, ResetStartsFromZero)
     e.reset();
     EXPECT_EQ(e.stage(), EnvelopeSegments::kStageOff);
     EXPECT_EQ(e.output(), 0.0);
-    e.advance(kBlock);  // stage off: nothing moves
+    e.advance(kBlock); // stage off: nothing moves
     EXPECT_EQ(e.output(), 0.0);
     e.trigger();
     EXPECT_EQ(e.startLevel(), 0.0);
@@ -320,8 +321,7 @@ TEST(MixEnvelopeTest, CrossfadeWeightsAfterATrigger)
     EXPECT_EQ(m.crossfadeCounter(), 1000);
     m.trigger();
     // After a reset the fade starts at the centre: out = weight * point.
-    for (int b = 1; b <= 9; ++b)
-    {
+    for (int b = 1; b <= 9; ++b) {
         m.advance(kBlock);
         EXPECT_NEAR(m.outputX(), 0.1 * b, 1e-6) << b;
         EXPECT_NEAR(m.outputY(), -0.05 * b, 1e-6) << b;
@@ -373,7 +373,7 @@ TEST(MixEnvelopeTest, SegmentZeroStartsAtPoint0AndReleaseIsAStraightLine)
     for (int b = 0; b < 4; ++b)
         m.advance(kBlock);
     EXPECT_EQ(m.stage(), EnvelopeSegments::kStageRelease);
-    m.advance(kBlock);  // position 1, give or take rounding
+    m.advance(kBlock); // position 1, give or take rounding
     m.advance(kBlock);
     EXPECT_EQ(m.stage(), EnvelopeSegments::kStageOff);
     EXPECT_DOUBLE_EQ(m.outputY(), -1.0);
@@ -399,12 +399,11 @@ TEST(MixEnvelopeTest, BadPointsAndTimesStayFinite)
     for (int k = 0; k < 4; ++k)
         m.setTime(k, std::nan(""));
     m.setPoint(2, std::numeric_limits<double>::infinity(), std::nan(""));
-    m.setPoint(7, 1.0, 1.0);  // ignored
+    m.setPoint(7, 1.0, 1.0); // ignored
     m.setLoopSetting(5, 0);
     m.reset();
     m.trigger();
-    for (int b = 0; b < 500; ++b)
-    {
+    for (int b = 0; b < 500; ++b) {
         m.advance(kBlock);
         ASSERT_TRUE(std::isfinite(m.outputX()));
         ASSERT_TRUE(std::isfinite(m.outputY()));

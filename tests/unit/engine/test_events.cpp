@@ -60,12 +60,12 @@ TEST(MidiDecoding, AllNotesOffControllersQueueReleaseThenCentredBend)
 TEST(MidiDecoding, OtherMessagesQueueNothing)
 {
     EventQueue q;
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 64, 127), 0);  // sustain
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 7, 100), 0);   // volume
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 120, 0), 0);   // all sound off
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xA0, 60, 50), 0);   // polyphonic pressure
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xC0, 5, 0), 0);     // program change
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xF8, 0, 0), 0);     // clock
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 64, 127), 0); // sustain
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 7, 100), 0);  // volume
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 120, 0), 0);  // all sound off
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xA0, 60, 50), 0);  // polyphonic pressure
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xC0, 5, 0), 0);    // program change
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xF8, 0, 0), 0);    // clock
     EXPECT_TRUE(q.empty());
 }
 

@@ -20,37 +20,32 @@ Lfo quarterSteppingLfo(int wave)
 
 TEST(LfoShapes, CornersOfTheWaves)
 {
-    struct Case
-    {
+    struct Case {
         int wave;
         double at0, at25, at50, at75;
     };
     const Case cases[] = {
-        {Lfo::kSine, 0.0, 1.0, 0.0, -1.0},
-        {Lfo::kTriangle, 0.0, 1.0, 0.0, -1.0},
-        {Lfo::kSawUp, -1.0, -0.5, 0.0, 0.5},
-        {Lfo::kSawDown, 1.0, 0.5, 0.0, -0.5},
+        {Lfo::kSine, 0.0, 1.0, 0.0, -1.0},    {Lfo::kTriangle, 0.0, 1.0, 0.0, -1.0},
+        {Lfo::kSawUp, -1.0, -0.5, 0.0, 0.5},  {Lfo::kSawDown, 1.0, 0.5, 0.0, -0.5},
         {Lfo::kSquare, 1.0, 1.0, -1.0, -1.0},
     };
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         Lfo lfo = quarterSteppingLfo(c.wave);
         const double expected[4] = {c.at0, c.at25, c.at50, c.at75};
-        for (int q = 0; q < 4; ++q)
-        {
+        for (int q = 0; q < 4; ++q) {
             EXPECT_NEAR(lfo.value(), expected[q], 1e-12) << "wave " << c.wave << " quarter " << q;
             lfo.advance(250);
         }
-        EXPECT_DOUBLE_EQ(lfo.phase(), 0.0);  // wrapped after a whole cycle
+        EXPECT_DOUBLE_EQ(lfo.phase(), 0.0); // wrapped after a whole cycle
     }
 }
 
 TEST(LfoShapes, TriangleRisesFromZeroAndSquareSwitchesAtHalf)
 {
     Lfo tri = quarterSteppingLfo(Lfo::kTriangle);
-    tri.advance(100);  // 0.1
+    tri.advance(100); // 0.1
     EXPECT_NEAR(tri.value(), 0.4, 1e-12);
-    tri.advance(800);  // 0.9
+    tri.advance(800); // 0.9
     EXPECT_NEAR(tri.value(), -0.4, 1e-12);
 
     Lfo sq = quarterSteppingLfo(Lfo::kSquare);
@@ -62,8 +57,7 @@ TEST(LfoShapes, TriangleRisesFromZeroAndSquareSwitchesAtHalf)
 
 TEST(LfoShapes, WavesOutsideTheTableAreSine)
 {
-    for (int wave : {6, -1, 1000})
-    {
+    for (int wave : {6, -1, 1000}) {
         Lfo lfo = quarterSteppingLfo(wave);
         EXPECT_EQ(lfo.currentWave(), Lfo::kSine);
         lfo.advance(250);
@@ -100,9 +94,8 @@ TEST(LfoPhase, BadRatesKeepThePhaseInRange)
     lfo.setRate(std::numeric_limits<double>::infinity());
     lfo.advance(64);
     EXPECT_EQ(lfo.phase(), 0.0);
-    lfo.setRate(-3.0);  // runs backwards, still inside 0..1
-    for (int b = 0; b < 100; ++b)
-    {
+    lfo.setRate(-3.0); // runs backwards, still inside 0..1
+    for (int b = 0; b < 100; ++b) {
         lfo.advance(64);
         ASSERT_GE(lfo.phase(), 0.0);
         ASSERT_LT(lfo.phase(), 1.0);
@@ -116,15 +109,15 @@ TEST(LfoSampleAndHold, DrawsAtTheWrapAndAtHalfOnly)
 {
     Random reference;
     Lfo lfo = quarterSteppingLfo(Lfo::kSampleAndHold);
-    EXPECT_EQ(lfo.value(), 0.0);  // no crossing yet
+    EXPECT_EQ(lfo.value(), 0.0); // no crossing yet
     lfo.advance(250);
-    EXPECT_EQ(lfo.value(), 0.0);  // 0 -> 0.25
-    lfo.advance(250);             // crosses 0.5
+    EXPECT_EQ(lfo.value(), 0.0); // 0 -> 0.25
+    lfo.advance(250);            // crosses 0.5
     const double first = lfo.value();
     EXPECT_DOUBLE_EQ(first, static_cast<double>(static_cast<float>(2.0 * reference.next() / 32767.0 - 1.0)));
-    lfo.advance(250);  // 0.5 -> 0.75: held
+    lfo.advance(250); // 0.5 -> 0.75: held
     EXPECT_EQ(lfo.value(), first);
-    lfo.advance(250);  // wraps
+    lfo.advance(250); // wraps
     const double second = lfo.value();
     EXPECT_DOUBLE_EQ(second, static_cast<double>(static_cast<float>(2.0 * reference.next() / 32767.0 - 1.0)));
     // Every read while the condition holds draws again.
@@ -136,8 +129,7 @@ TEST(LfoSampleAndHold, SharedGeneratorIsAdvancedByBothLfos)
 {
     Random shared;
     Lfo a(1000, &shared), b(1000, &shared);
-    for (Lfo* l : {&a, &b})
-    {
+    for (Lfo* l : {&a, &b}) {
         l->setRate(1.0);
         l->setWave(Lfo::kSampleAndHold);
         l->advance(500);
@@ -149,8 +141,7 @@ TEST(LfoSampleAndHold, SharedGeneratorIsAdvancedByBothLfos)
     reference.next();
     reference.next();
     EXPECT_EQ(shared.currentState(), reference.currentState());
-    for (int i = 0; i < 1000; ++i)
-    {
+    for (int i = 0; i < 1000; ++i) {
         a.advance(137);
         const double v = a.value();
         ASSERT_GE(v, -1.0);

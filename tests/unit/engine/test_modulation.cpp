@@ -12,10 +12,9 @@ namespace {
 constexpr int kRate = 88200;
 
 // Two LFOs whose values are known: a square at phase 0 is +1, a saw up at phase 0 is -1.
-struct Fixture
-{
-    Lfo lfo1 {kRate};
-    Lfo lfo2 {kRate};
+struct Fixture {
+    Lfo lfo1{kRate};
+    Lfo lfo2{kRate};
     ModState state;
     Fixture()
     {
@@ -24,7 +23,10 @@ struct Fixture
         lfo1.setRate(1.0);
         lfo2.setRate(1.0);
     }
-    void route(int row, int column) { state.route[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 1; }
+    void route(int row, int column)
+    {
+        state.route[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = 1;
+    }
     void amount(int row, float a) { state.amount[static_cast<std::size_t>(row)] = a; }
 };
 
@@ -100,8 +102,7 @@ TEST(GlobalModulation, SampleAndHoldReadsFollowTheDocumentedOrder)
     // for LFO 1's depth first, so the depth and the output use different random values.
     Random shared;
     Lfo lfo1(1000, &shared), lfo2(1000, &shared);
-    for (Lfo* l : {&lfo1, &lfo2})
-    {
+    for (Lfo* l : {&lfo1, &lfo2}) {
         l->setRate(1.0);
         l->setWave(Lfo::kSampleAndHold);
         l->advance(500);
@@ -135,7 +136,7 @@ TEST(StaticModulation, CentreVelocityAndNoteAddNothing)
         EXPECT_EQ(v, 0.0f);
     EXPECT_EQ(cutoffModulation(state, 54), 0.0);
     EXPECT_EQ(filterEnvelopeDepth(state, 0.7, 64), 0.7);
-    EXPECT_EQ(amplitudeModulation(state, 64), 1.0);  // atOut is 0
+    EXPECT_EQ(amplitudeModulation(state, 64), 1.0); // atOut is 0
     EXPECT_EQ(panModulation(state, 64, 54, 0.0), 0.0);
     const MixOffset mix = mixModulation(state, sm);
     EXPECT_EQ(mix.dx, 0.0);
@@ -151,8 +152,8 @@ TEST(StaticModulation, VelocityAndKeyTermsPerColumn)
     state.route[mod::kKey][mod::kPitch2] = 1;
     state.route[mod::kKey][mod::kMixX] = 1;
     state.route[mod::kVelocity][mod::kMixY] = 1;
-    state.route[mod::kVelocity][mod::kCutoff] = 1;  // not a static term
-    std::array<float, mod::kStaticModCount> sm {};
+    state.route[mod::kVelocity][mod::kCutoff] = 1; // not a static term
+    std::array<float, mod::kStaticModCount> sm{};
     computeStaticMod(state, 127, 66, sm);
     const float vel = static_cast<float>(63.0 / 64.0 * 0.5);
     const float key = -1.0f;
@@ -163,7 +164,7 @@ TEST(StaticModulation, VelocityAndKeyTermsPerColumn)
     EXPECT_FLOAT_EQ(sm[mod::kMixY], vel);
     const MixOffset mix = mixModulation(state, sm);
     EXPECT_FLOAT_EQ(static_cast<float>(mix.dx), key);
-    EXPECT_FLOAT_EQ(static_cast<float>(mix.dy), -vel);  // Y enters with the opposite sign
+    EXPECT_FLOAT_EQ(static_cast<float>(mix.dy), -vel); // Y enters with the opposite sign
     EXPECT_NEAR(pitchModulation(state, 1, 0.0, sm), 2.0 * static_cast<double>(vel + key), 1e-6);
     // Velocity on column 4 changes the envelope depth, not the cutoff.
     EXPECT_EQ(cutoffModulation(state, 66), 0.0);
@@ -183,11 +184,11 @@ TEST(VoiceModulation, GlobalSourcesOnEachDestination)
     state.route[mod::kFilterEnvelope][mod::kPitch3] = 1;
     state.route[mod::kFilterEnvelope][mod::kPan] = 1;
     state.route[mod::kAftertouch][mod::kAmplitude] = 1;
-    const std::array<float, mod::kStaticModCount> sm {};
+    const std::array<float, mod::kStaticModCount> sm{};
     const double sum = 0.25 - 0.5 + 0.125;
     EXPECT_DOUBLE_EQ(pitchModulation(state, 2, 0.8, sm), 2.0 * sum + 2.0 * 0.5 * 0.8);
     EXPECT_DOUBLE_EQ(pitchModulation(state, 0, 0.8, sm), 0.0);
-    EXPECT_DOUBLE_EQ(pitchModulation(state, 9, 0.8, sm), 0.0);  // no such oscillator
+    EXPECT_DOUBLE_EQ(pitchModulation(state, 9, 0.8, sm), 0.0); // no such oscillator
     EXPECT_DOUBLE_EQ(cutoffModulation(state, 60), 2.0 * sum);
     const MixOffset mix = mixModulation(state, sm);
     EXPECT_DOUBLE_EQ(mix.dx, sum);

@@ -152,15 +152,14 @@ void scriptedSession(EngineRig& rig, int blockSize, Stereo& out)
     rig.patch.modAmount[1]->value().set(0.5f);
     rig.patch.modRoute[1][12]->value().set(1);
     rig.patch.polyphony->value().set(4.0f);
-    struct Timed
-    {
+    struct Timed {
         int frame, status, d1, d2;
     };
     const std::vector<Timed> script = {
-        {3, 0x90, 60, 100},  {45, 0x90, 64, 80},  {97, 0xE0, 0x10, 0x50}, {130, 0x90, 67, 90},
-        {401, 0xD0, 70, 0},  {555, 0x90, 71, 60}, {556, 0x90, 72, 127},   {1000, 0x80, 60, 0},
-        {1301, 0xB0, 1, 90}, {2047, 0x90, 48, 70}, {2999, 0x90, 64, 0},  {4097, 0xB0, 123, 0},
-        {4100, 0x90, 0, 100}, {6001, 0x80, 0, 0}, {7777, 0x90, 80, 30}, {9001, 0xE0, 0x7F, 0x7F},
+        {3, 0x90, 60, 100},   {45, 0x90, 64, 80},   {97, 0xE0, 0x10, 0x50}, {130, 0x90, 67, 90},
+        {401, 0xD0, 70, 0},   {555, 0x90, 71, 60},  {556, 0x90, 72, 127},   {1000, 0x80, 60, 0},
+        {1301, 0xB0, 1, 90},  {2047, 0x90, 48, 70}, {2999, 0x90, 64, 0},    {4097, 0xB0, 123, 0},
+        {4100, 0x90, 0, 100}, {6001, 0x80, 0, 0},   {7777, 0x90, 80, 30},   {9001, 0xE0, 0x7F, 0x7F},
     };
     constexpr int kTotal = 12000;
     std::size_t next = 0;

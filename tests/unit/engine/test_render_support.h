@@ -35,16 +35,14 @@ inline const WaveBank& sineBank()
     return *bank;
 }
 
-struct Stereo
-{
+struct Stereo {
     std::vector<float> left;
     std::vector<float> right;
 };
 
 // An engine at a host rate of 44100 Hz on the init patch (oscillator 1 sounding alone through
 // the centre of the mix, chorus off), with its queue.
-struct EngineRig
-{
+struct EngineRig {
     explicit EngineRig(int hostRate = 44100) : engine(std::make_unique<VoiceEngine>(hostRate, sineBank()))
     {
         patch.initPatch();
@@ -77,7 +75,7 @@ struct EngineRig
         return out;
     }
 
-    Patch patch {nullptr};
+    Patch patch{nullptr};
     std::unique_ptr<VoiceEngine> engine;
     EventQueue queue;
 };

@@ -30,7 +30,7 @@ TEST(VoicePitch, TuningBendAndNote)
 {
     EngineRig rig;
     rig.patch.oscTune[1]->value().set(12.0f);
-    rig.patch.oscTune[2]->value().set(2.95f);  // snaps to 3 semitones
+    rig.patch.oscTune[2]->value().set(2.95f); // snaps to 3 semitones
     rig.patch.oscFinetune[3]->value().set(50.0f);
     rig.noteOn(57);
     rig.midi(0, 0xE0, 0x00, 0x00); // full bend down, -1/6 octave
@@ -53,10 +53,10 @@ TEST(VoicePitch, UnisonAndOctaveOscillatorsStartInPhase)
     const Voice& v = rig.engine->voice(0);
     ASSERT_NE(v.oscillator(1).phase(), v.oscillator(2).phase());
     const std::uint32_t phase1 = v.oscillator(1).phase();
-    rig.engine->applyEvent({0, NoteEvent::kNote, 60, 100}); // retrigger
-    EXPECT_EQ(v.oscillator(2).phase(), phase1);             // an octave above oscillator 2
+    rig.engine->applyEvent({0, NoteEvent::kNote, 60, 100});      // retrigger
+    EXPECT_EQ(v.oscillator(2).phase(), phase1);                  // an octave above oscillator 2
     EXPECT_EQ(v.oscillator(3).phase(), v.oscillator(0).phase()); // unison with oscillator 1
-    EXPECT_EQ(v.oscillator(1).phase(), phase1);             // not reset
+    EXPECT_EQ(v.oscillator(1).phase(), phase1);                  // not reset
 }
 
 TEST(VoiceMix, CentreGivesEachOscillatorAQuarter)
@@ -72,8 +72,7 @@ TEST(VoiceMix, CentreGivesEachOscillatorAQuarter)
 
 TEST(VoiceMix, CornersAndClamping)
 {
-    struct Case
-    {
+    struct Case {
         float x, y;
         int loud;
     };
@@ -99,7 +98,7 @@ TEST(VoiceMix, CornersAndClamping)
 
 TEST(VoiceAmplitude, VelocityRouteScalesTheTarget)
 {
-    double gains[3] {};
+    double gains[3]{};
     const int velocities[3] = {1, 64, 127};
     for (int i = 0; i < 3; ++i) {
         EngineRig rig;

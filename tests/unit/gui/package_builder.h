@@ -27,8 +27,8 @@ public:
 
     static std::string bitmap(const std::string& name, int depth, int width, int height, const std::string& refs)
     {
-        return "<bitmap name=\"" + name + "\" bitdepth=\"" + std::to_string(depth) + "\" width=\"" + std::to_string(width)
-            + "\" height=\"" + std::to_string(height) + "\">" + refs + "</bitmap>";
+        return "<bitmap name=\"" + name + "\" bitdepth=\"" + std::to_string(depth) + "\" width=\""
+            + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">" + refs + "</bitmap>";
     }
 
     static std::string index(const std::string& entries)

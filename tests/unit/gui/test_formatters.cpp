@@ -105,7 +105,7 @@ TEST(Subject, ListenerMayRemoveItselfWhileBeingNotified)
 
 namespace {
 struct Counted final : xRefCounted {
-    explicit Counted(int initial, bool* deleted) : xRefCounted(initial), flag(deleted) {}
+    explicit Counted(int initial, bool* deleted) : xRefCounted(initial), flag(deleted) { }
     ~Counted() override { *flag = true; }
     bool* flag;
 };

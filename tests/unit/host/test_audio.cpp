@@ -110,7 +110,7 @@ TEST(AudioCallbacks, OnlyMidiEventsAreQueued)
 {
     PluginRig rig;
     MidiList midi;
-    VstMidiEvent sysex {};
+    VstMidiEvent sysex{};
     sysex.type = kVstSysExType;
     sysex.midiData[0] = static_cast<char>(0x90);
     sysex.midiData[1] = 60;
@@ -232,44 +232,64 @@ TEST(AudioRobustness, RandomMidiAndAutomationGiveFiniteOutput)
 // Values no host parameter can give, stored through the value views and carried by a chunk.
 TEST(AudioRobustness, OutOfRangeChunkValuesGiveFiniteOutput)
 {
-    const float floats[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity(), 1e30f, -1e30f, 100000.0f, -100000.0f};
+    const float floats[] = {std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            1e30f,
+                            -1e30f,
+                            100000.0f,
+                            -100000.0f};
     const std::int32_t ints[] = {-1, 96, 1000000, -2147483647 - 1, 2147483647};
     for (int variant = 0; variant < 7; ++variant) {
         PluginRig source;
         Patch& p = source.plugin->patch();
         const float f = floats[variant];
         const std::int32_t i = ints[variant % 5];
-        for (auto* x : p.oscWaveform) x->value().set(i);
-        for (auto* x : p.oscTune) x->value().set(f);
-        for (auto* x : p.oscFinetune) x->value().set(f);
-        for (auto* x : p.mixTime) x->value().set(f);
-        for (auto* x : p.mixX) x->value().set(f);
-        for (auto* x : p.mixY) x->value().set(-f);
-        for (auto* x : p.filterLevel) x->value().set(f);
-        for (auto* x : p.filterTime) x->value().set(f);
-        for (auto* x : p.ampLevel) x->value().set(f);
-        for (auto* x : p.ampTime) x->value().set(variant % 2 ? f : -f);
-        for (auto* x : p.lfoRate) x->value().set(f);
-        for (auto* x : p.lfoWave) x->value().set(i);
-        for (auto* x : p.modAmount) x->value().set(f);
+        for (auto* x : p.oscWaveform)
+            x->value().set(i);
+        for (auto* x : p.oscTune)
+            x->value().set(f);
+        for (auto* x : p.oscFinetune)
+            x->value().set(f);
+        for (auto* x : p.mixTime)
+            x->value().set(f);
+        for (auto* x : p.mixX)
+            x->value().set(f);
+        for (auto* x : p.mixY)
+            x->value().set(-f);
+        for (auto* x : p.filterLevel)
+            x->value().set(f);
+        for (auto* x : p.filterTime)
+            x->value().set(f);
+        for (auto* x : p.ampLevel)
+            x->value().set(f);
+        for (auto* x : p.ampTime)
+            x->value().set(variant % 2 ? f : -f);
+        for (auto* x : p.lfoRate)
+            x->value().set(f);
+        for (auto* x : p.lfoWave)
+            x->value().set(i);
+        for (auto* x : p.modAmount)
+            x->value().set(f);
         for (auto& row : p.modRoute) {
             for (auto* cell : row) {
                 if (cell)
                     cell->value().set(i);
             }
         }
-        for (auto* x : p.pan) x->value().set(f);
-        for (xIntParam* x : {p.mixLoop, p.mixRepeat, p.filterLoop, p.filterRepeat, p.ampLoop, p.ampRepeat,
-                             p.chorusOn, p.filterMode, p.filterType})
+        for (auto* x : p.pan)
+            x->value().set(f);
+        for (xIntParam* x : {p.mixLoop, p.mixRepeat, p.filterLoop, p.filterRepeat, p.ampLoop, p.ampRepeat, p.chorusOn,
+                             p.filterMode, p.filterType})
             x->value().set(i);
-        for (xFloatParam* x : {p.cutoff, p.resonance, p.filterEnvAmount, p.volume, p.chorusRate, p.chorusDepth,
-                               p.polyphony})
+        for (xFloatParam* x :
+             {p.cutoff, p.resonance, p.filterEnvAmount, p.volume, p.chorusRate, p.chorusDepth, p.polyphony})
             x->value().set(f);
         void* data = nullptr;
         const auto size = static_cast<VstInt32>(source.call(effGetChunk, 0, 0, &data));
         ASSERT_GT(size, 0);
-        const std::vector<unsigned char> chunk(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+        const std::vector<unsigned char> chunk(static_cast<unsigned char*>(data),
+                                               static_cast<unsigned char*>(data) + size);
 
         PluginRig target;
         target.call(effSetChunk, 1, size, const_cast<unsigned char*>(chunk.data()));

@@ -36,12 +36,11 @@ inline vst::VstIntPtr quietHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt
 }
 
 // A VstEvents list with room for any number of events.
-class MidiList
-{
+class MidiList {
 public:
     void add(vst::VstInt32 deltaFrames, int status, int data1, int data2)
     {
-        vst::VstMidiEvent e {};
+        vst::VstMidiEvent e{};
         e.type = vst::kVstMidiType;
         e.byteSize = sizeof(vst::VstMidiEvent);
         e.deltaFrames = deltaFrames;
@@ -70,8 +69,7 @@ private:
 };
 
 // A plug-in at 44100 Hz, resumed, deleted through effClose.
-struct PluginRig
-{
+struct PluginRig {
     explicit PluginRig(float rate = 44100.0f)
     {
         ensureSineWaveBank();

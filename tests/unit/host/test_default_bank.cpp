@@ -21,9 +21,9 @@ constexpr std::size_t kProgramChunkSize = 876;
 constexpr std::size_t kEntrySize = 32 + kProgramChunkSize;
 constexpr std::size_t kDefaultPrograms = 16;
 
-const char* const kNames[kDefaultPrograms] = {"Init 0", "Sawpad1", "Squarishpad", "Pad2", "Voicespad", "4osc pad",
-                                              "Fastchorus", "7th", "Wavevox2", "Widebass", "Thebells2",
-                                              "Rez riser", "Pulse sweep", "Dissonant sweep", "5thsweep", "Drawbar"};
+const char* const kNames[kDefaultPrograms] = {
+    "Init 0",   "Sawpad1",  "Squarishpad", "Pad2",      "Voicespad",   "4osc pad",        "Fastchorus", "7th",
+    "Wavevox2", "Widebass", "Thebells2",   "Rez riser", "Pulse sweep", "Dissonant sweep", "5thsweep",   "Drawbar"};
 
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -33,7 +33,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 std::uint32_t wordAt(const unsigned char* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::vector<unsigned char> readDefaultBank()
@@ -55,10 +55,7 @@ protected:
     }
 
     const unsigned char* entry(std::size_t i) const { return bank.data() + 20 + i * kEntrySize; }
-    std::vector<unsigned char> entryChunk(std::size_t i) const
-    {
-        return {entry(i) + 32, entry(i) + kEntrySize};
-    }
+    std::vector<unsigned char> entryChunk(std::size_t i) const { return {entry(i) + 32, entry(i) + kEntrySize}; }
     std::vector<unsigned char> presetChunk()
     {
         void* data = nullptr;

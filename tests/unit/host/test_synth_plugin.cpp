@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <limits>
+#include <unistd.h>
 #include <vector>
 
 using namespace ostrel;

@@ -20,7 +20,7 @@ std::vector<unsigned char> chunkOf(const Patch& patch)
 std::uint32_t wordAt(const std::vector<unsigned char>& b, std::size_t offset)
 {
     return static_cast<std::uint32_t>(b[offset]) | (static_cast<std::uint32_t>(b[offset + 1]) << 8)
-           | (static_cast<std::uint32_t>(b[offset + 2]) << 16) | (static_cast<std::uint32_t>(b[offset + 3]) << 24);
+        | (static_cast<std::uint32_t>(b[offset + 2]) << 16) | (static_cast<std::uint32_t>(b[offset + 3]) << 24);
 }
 
 void putWord(std::vector<unsigned char>& b, std::uint32_t v)

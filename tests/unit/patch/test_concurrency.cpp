@@ -22,7 +22,7 @@ struct CountingSink final : AutomationSink {
 
 // A listener that reads the parameter again from inside the notification, as controls do.
 struct RereadingListener final : vellum::xListener {
-    explicit RereadingListener(xFloatParam* p) : param(p) {}
+    explicit RereadingListener(xFloatParam* p) : param(p) { }
     void valueChanged() override { lastText = param->text().get().size(); }
     xFloatParam* param;
     std::atomic<std::size_t> lastText{0};
@@ -101,7 +101,7 @@ TEST(Concurrency, ListenersComeAndGoWhileNotifying)
         while (!stop.load());
     });
     struct Quiet final : vellum::xListener {
-        void valueChanged() override {}
+        void valueChanged() override { }
     };
     for (int i = 0; i < 2000; ++i) {
         auto* l = new Quiet;

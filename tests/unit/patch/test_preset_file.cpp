@@ -1,5 +1,5 @@
-#include "patch/preset_file.h"
 #include "patch/patch.h"
+#include "patch/preset_file.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 std::uint32_t bigAt(const std::vector<unsigned char>& b, std::size_t offset)
 {
     return (static_cast<std::uint32_t>(b[offset]) << 24) | (static_cast<std::uint32_t>(b[offset + 1]) << 16)
-           | (static_cast<std::uint32_t>(b[offset + 2]) << 8) | static_cast<std::uint32_t>(b[offset + 3]);
+        | (static_cast<std::uint32_t>(b[offset + 2]) << 8) | static_cast<std::uint32_t>(b[offset + 3]);
 }
 
 void putBigAt(std::vector<unsigned char>& b, std::size_t offset, std::uint32_t v)
@@ -162,7 +162,8 @@ TEST_F(PresetFileTest, BankRoundTripKeepsTheBankChunk)
 
 TEST_F(PresetFileTest, FilesOnDiskRoundTripAndMissingFilesAreRefused)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("ostrel-preset-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const auto dir = std::filesystem::temp_directory_path()
+        / ("ostrel-preset-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(dir);
     const std::string fxp = (dir / "one.fxp").string();
     const std::string fxb = (dir / "all.fxb").string();
@@ -202,7 +203,8 @@ TEST_F(PresetFileTest, EveryTruncationIsRefused)
 {
     for (const auto* file : {&programFile, &bankFile}) {
         for (std::size_t n = 0; n < file->size(); ++n) {
-            const auto read = decode(std::vector<unsigned char>(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(n)));
+            const auto read =
+                decode(std::vector<unsigned char>(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(n)));
             EXPECT_FALSE(read.ok) << "accepted " << n << " of " << file->size() << " bytes";
             EXPECT_FALSE(read.error.empty());
         }

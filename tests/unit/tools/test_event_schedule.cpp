@@ -78,7 +78,8 @@ TEST(EventScheduleTest, TimeToFrameIsExact)
 TEST(EventScheduleTest, DeltaFramesAtBlockEdges)
 {
     // Events on and around the edges of 64-, 500- and 512-frame blocks.
-    const std::vector<std::int64_t> frames = {0, 1, 63, 64, 499, 500, 511, 512, 513, 1000, 1023, 1024, 1535, 1536, 2047};
+    const std::vector<std::int64_t> frames = {0,   1,    63,   64,   499,  500,  511, 512,
+                                              513, 1000, 1023, 1024, 1535, 1536, 2047};
     std::vector<FrameEvent> events;
     for (std::size_t i = 0; i < frames.size(); ++i)
         events.push_back(at(frames[i], 0x90, static_cast<int>(i), 100));
@@ -104,7 +105,7 @@ TEST(EventScheduleTest, ProgramChangesSplitBlocks)
 {
     const std::vector<FrameEvent> events = {
         at(0, 0xC0, 3),   at(0, 0x90, 60, 100), at(100, 0x80, 60, 0), at(700, 0x90, 61, 1),
-        at(700, 0xC5, 4), at(700, 0x90, 62, 1), at(1024, 0xC0, 5),     at(1030, 0x90, 63, 1),
+        at(700, 0xC5, 4), at(700, 0x90, 62, 1), at(1024, 0xC0, 5),    at(1030, 0x90, 63, 1),
     };
     const ScheduledRun run = runScheduler(events, 1500, 512);
     ASSERT_EQ(run.programs.size(), 3u);

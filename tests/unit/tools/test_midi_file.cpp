@@ -112,9 +112,9 @@ double seconds(const Song& song, std::size_t i)
 
 TEST(MidiFileTest, FormatZeroTimesAndMessageSizes)
 {
-    const Bytes body = concat({event(0, {0x90, 60, 100}), event(96, {0x80, 60, 0}), event(48, {0xC3, 5}),
-                               event(0, {0xD0, 33}), event(0, {0xE1, 0x00, 0x40}), event(48, {0xB0, 1, 64}),
-                               endOfTrack(192)});
+    const Bytes body =
+        concat({event(0, {0x90, 60, 100}), event(96, {0x80, 60, 0}), event(48, {0xC3, 5}), event(0, {0xD0, 33}),
+                event(0, {0xE1, 0x00, 0x40}), event(48, {0xB0, 1, 64}), endOfTrack(192)});
     const auto r = parse(singleTrack(body));
     ASSERT_TRUE(r.ok) << r.error;
     const Song& s = r.song;
@@ -136,9 +136,9 @@ TEST(MidiFileTest, RunningStatus)
 {
     // Note-ons by running status, a note-off as note-on with velocity 0, then a new status
     // and running status continuing after a meta event.
-    const Bytes body = concat({event(0, {0x91, 60, 100}), event(10, {64, 90}), event(10, {60, 0}),
-                               event(0, {0xB1, 1, 10}), event(0, {0xFF, 0x01, 0x02, 'h', 'i'}), event(5, {1, 20}),
-                               endOfTrack()});
+    const Bytes body =
+        concat({event(0, {0x91, 60, 100}), event(10, {64, 90}), event(10, {60, 0}), event(0, {0xB1, 1, 10}),
+                event(0, {0xFF, 0x01, 0x02, 'h', 'i'}), event(5, {1, 20}), endOfTrack()});
     const auto r = parse(singleTrack(body));
     ASSERT_TRUE(r.ok) << r.error;
     const auto& e = r.song.events;
@@ -197,8 +197,9 @@ TEST(MidiFileTest, TempoChangesConvertTicksExactly)
     // track; the notes are in track 1.
     Bytes file = header(1, 2, 480);
     appendTrack(file, concat({tempo(0, 500000), tempo(960, 250000), tempo(960, 1000000), endOfTrack()}));
-    appendTrack(file, concat({event(960, {0x90, 60, 100}), event(480, {0x80, 60, 0}), event(480, {0x90, 61, 1}),
-                              event(480, {0x80, 61, 0}), endOfTrack()}));
+    appendTrack(file,
+                concat({event(960, {0x90, 60, 100}), event(480, {0x80, 60, 0}), event(480, {0x90, 61, 1}),
+                        event(480, {0x80, 61, 0}), endOfTrack()}));
     const auto r = parse(file);
     ASSERT_TRUE(r.ok) << r.error;
     const Song& s = r.song;
@@ -228,8 +229,8 @@ TEST(MidiFileTest, TempoDetails)
     EXPECT_FALSE(zero.ok);
 
     // A tempo meta event of the wrong length is ignored, not misread.
-    const auto odd = parse(singleTrack(concat({event(0, {0xFF, 0x51, 0x02, 0x01, 0x02}), event(96, {0x90, 60, 1}),
-                                               endOfTrack()})));
+    const auto odd =
+        parse(singleTrack(concat({event(0, {0xFF, 0x51, 0x02, 0x01, 0x02}), event(96, {0x90, 60, 1}), endOfTrack()})));
     ASSERT_TRUE(odd.ok) << odd.error;
     EXPECT_DOUBLE_EQ(seconds(odd.song, 0), 0.5);
 }
@@ -251,14 +252,10 @@ TEST(MidiFileTest, RefusedHeaders)
     appendTrack(zeroDivision, endOfTrack());
     Bytes shortHeader{'M', 'T', 'h', 'd', 0, 0, 0, 4, 0, 0, 0, 1};
     const Case cases[] = {
-        {Bytes{}, "MThd"},
-        {Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, "MThd"},
-        {smpte, "SMPTE"},
-        {format2, "format 2"},
-        {format9, "format 9"},
-        {noTracks, "no tracks"},
-        {zeroDivision, "division"},
-        {shortHeader, "at least 6"},
+        {Bytes{}, "MThd"},          {Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, "MThd"},
+        {smpte, "SMPTE"},           {format2, "format 2"},
+        {format9, "format 9"},      {noTracks, "no tracks"},
+        {zeroDivision, "division"}, {shortHeader, "at least 6"},
     };
     for (const Case& c : cases) {
         const auto r = parse(c.file);
@@ -276,8 +273,9 @@ TEST(MidiFileTest, EveryTruncationIsAnError)
 {
     Bytes file = header(1, 2, 96);
     appendTrack(file, concat({tempo(0, 400000), endOfTrack()}));
-    appendTrack(file, concat({event(0, {0xF0, 0x02, 0x01, 0xF7}), event(0x3FFF, {0x90, 60, 100}), event(1, {62, 1}),
-                              event(0, {0xE0, 0, 64}), endOfTrack()}));
+    appendTrack(file,
+                concat({event(0, {0xF0, 0x02, 0x01, 0xF7}), event(0x3FFF, {0x90, 60, 100}), event(1, {62, 1}),
+                        event(0, {0xE0, 0, 64}), endOfTrack()}));
     ASSERT_TRUE(parse(file).ok);
     for (std::size_t n = 0; n < file.size(); ++n) {
         const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
@@ -305,8 +303,8 @@ TEST(MidiFileTest, AbsurdLengthsAndBytes)
     const Bytes bodies[] = {
         concat({event(0, {0xFF, 0x01, 0xFF, 0xFF, 0xFF, 0x7F, 'x'}), endOfTrack()}), // meta text of 256 MB
         concat({event(0, {0xF0, 0x8F, 0xFF, 0xFF, 0x7F, 0x01}), endOfTrack()}),      // sysex of 4 GB claimed
-        Bytes{0x80, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 1},                           // five-byte delta
-        concat({event(0, {0x90, 60, 0x90}), endOfTrack()}),                         // status where data belongs
+        Bytes{0x80, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 1},                            // five-byte delta
+        concat({event(0, {0x90, 60, 0x90}), endOfTrack()}),                          // status where data belongs
         concat({event(0, {0xF8}), endOfTrack()}),                                    // real-time byte
         concat({event(0, {0xF2, 1, 2}), endOfTrack()}),                              // system common
     };

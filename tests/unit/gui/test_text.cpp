@@ -39,7 +39,7 @@ FontPtr testFont()
     const auto w = int32Table(widths);
     const auto a = int32Table(advances);
     return FontPtr(xFont::create(6, 1, coverage.data(), coverage.size(), w.data(), w.size(), a.data(), a.size(),
-        kerning.data(), kerning.size()));
+                                 kerning.data(), kerning.size()));
 }
 
 // Red channel of a row of the buffer.
@@ -129,7 +129,8 @@ protected:
         const std::string dir = sourceDir() + "/resources/gui/";
         const auto index = readFile(dir + "index.xml");
         const auto blob = readFile(dir + "package.bin");
-        const xResourcePackage package(reinterpret_cast<const char*>(index.data()), index.size(), blob.data(), blob.size());
+        const xResourcePackage package(reinterpret_cast<const char*>(index.data()), index.size(), blob.data(),
+                                       blob.size());
         font.reset(package.getFont("arial11"));
         ASSERT_NE(font, nullptr);
     }

@@ -18,7 +18,7 @@ xResourcePackage makePackage(const std::string& index, const std::vector<std::ui
 
 // Releases the caller's reference when the test is done with the object.
 struct Held {
-    explicit Held(xRefCounted* o) : object(o) {}
+    explicit Held(xRefCounted* o) : object(o) { }
     ~Held()
     {
         if (object)
@@ -137,12 +137,15 @@ TEST(ResourceBitmaps, MissingShortAndOutOfRangeTablesReadAsZeros)
 {
     PackageBuilder b;
     b.blob = {9, 9, 9, 9, 9, 9, 9, 9};
-    const std::string entries = PackageBuilder::bitmap("missing", 24, 2, 2, "")
+    const std::string entries =
+        PackageBuilder::bitmap("missing", 24, 2, 2, "")
         + PackageBuilder::bitmap("short", 24, 2, 1, PackageBuilder::reference("pixel_data", 0, 3))
         + PackageBuilder::bitmap("past", 24, 1, 1, PackageBuilder::reference("pixel_data", 6, 3))
         + PackageBuilder::bitmap("negative", 24, 1, 1, PackageBuilder::reference("pixel_data", -2, 3))
-        + PackageBuilder::bitmap("wrapping", 24, 1, 1, "<binary_reference name=\"pixel_data\" offset=\"4\" size=\"9223372036854775807\"/>")
-        + PackageBuilder::bitmap("enormous", 24, 1, 1,
+        + PackageBuilder::bitmap("wrapping", 24, 1, 1,
+                                 "<binary_reference name=\"pixel_data\" offset=\"4\" size=\"9223372036854775807\"/>")
+        + PackageBuilder::bitmap(
+            "enormous", 24, 1, 1,
             "<binary_reference name=\"pixel_data\" offset=\"4\" size=\"99999999999999999999999\"/>")
         + PackageBuilder::bitmap("palette", 8, 1, 1, PackageBuilder::reference("pixel_data", 0, 1));
     const xResourcePackage p = makePackage(PackageBuilder::index(entries), b.blob);
@@ -237,7 +240,8 @@ protected:
         index = readFile(dir + "index.xml");
         blob = readFile(dir + "package.bin");
         ASSERT_FALSE(index.empty()) << dir;
-        package = std::make_unique<xResourcePackage>(reinterpret_cast<const char*>(index.data()), index.size(), blob.data(), blob.size());
+        package = std::make_unique<xResourcePackage>(reinterpret_cast<const char*>(index.data()), index.size(),
+                                                     blob.data(), blob.size());
     }
     std::vector<std::uint8_t> index;
     std::vector<std::uint8_t> blob;
@@ -250,10 +254,11 @@ TEST_F(ShippedPackage, HoldsEveryBitmapTheEditorAsksFor)
         const char* name;
         int depth, width, height;
     };
-    const Expected all[] = {{"circle0", 32, 9, 9}, {"circle1", 32, 9, 9}, {"circle2", 32, 9, 9}, {"circle3", 32, 9, 9},
-        {"circle4", 32, 9, 9}, {"knob_anim", 32, 18, 1170}, {"knob2_anim", 32, 26, 3354}, {"modmatrix", 24, 397, 177},
-        {"modmatrixbutton", 24, 12, 24}, {"looptext", 24, 41, 91}, {"repeattext", 24, 23, 104}, {"debug", 24, 40, 36},
-        {"button", 24, 18, 81}};
+    const Expected all[] = {{"circle0", 32, 9, 9},        {"circle1", 32, 9, 9},       {"circle2", 32, 9, 9},
+                            {"circle3", 32, 9, 9},        {"circle4", 32, 9, 9},       {"knob_anim", 32, 18, 1170},
+                            {"knob2_anim", 32, 26, 3354}, {"modmatrix", 24, 397, 177}, {"modmatrixbutton", 24, 12, 24},
+                            {"looptext", 24, 41, 91},     {"repeattext", 24, 23, 104}, {"debug", 24, 40, 36},
+                            {"button", 24, 18, 81}};
     for (const Expected& e : all) {
         xBitmap* bm = package->getBitmap(e.name);
         Held h(bm);
