@@ -37,7 +37,7 @@ TEST(RandomGenerator, MatchesTheClassicLibrarySequence)
     }
 }
 
-TEST(DelayLineTest, SizeIsAPowerOfTwoOfAtLeast2048)
+TEST(DelayLine, SizeIsAPowerOfTwoOfAtLeast2048)
 {
     EXPECT_EQ(DelayLine(0).size(), 2048u);
     EXPECT_EQ(DelayLine(2048).size(), 2048u);

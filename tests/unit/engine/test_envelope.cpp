@@ -313,7 +313,7 @@ void configureMix(MixEnvelope& m, double px, double py)
     m.setLoopSetting(0, 0);
 }
 
-TEST(MixEnvelopeTest, CrossfadeWeightsAfterATrigger)
+TEST(MixEnvelope, CrossfadeWeightsAfterATrigger)
 {
     MixEnvelope m(kRate);
     configureMix(m, 1.0, -0.5);
@@ -331,7 +331,7 @@ TEST(MixEnvelopeTest, CrossfadeWeightsAfterATrigger)
     EXPECT_DOUBLE_EQ(m.outputY(), -0.5);
 }
 
-TEST(MixEnvelopeTest, RetriggerFadesFromThePreviousPosition)
+TEST(MixEnvelope, RetriggerFadesFromThePreviousPosition)
 {
     MixEnvelope m(kRate);
     configureMix(m, 1.0, -0.5);
@@ -348,7 +348,7 @@ TEST(MixEnvelopeTest, RetriggerFadesFromThePreviousPosition)
     EXPECT_NEAR(m.outputY(), 0.5 * w - 0.5 * (1.0 - w), 1e-12);
 }
 
-TEST(MixEnvelopeTest, SegmentZeroStartsAtPoint0AndReleaseIsAStraightLine)
+TEST(MixEnvelope, SegmentZeroStartsAtPoint0AndReleaseIsAStraightLine)
 {
     MixEnvelope m(kRate);
     for (int k = 0; k < 4; ++k)
@@ -379,7 +379,7 @@ TEST(MixEnvelopeTest, SegmentZeroStartsAtPoint0AndReleaseIsAStraightLine)
     EXPECT_DOUBLE_EQ(m.outputY(), -1.0);
 }
 
-TEST(MixEnvelopeTest, EndlessLoopKeepsTheCrossfadeCountBounded)
+TEST(MixEnvelope, EndlessLoopKeepsTheCrossfadeCountBounded)
 {
     MixEnvelope m(kRate);
     for (int k = 0; k < 4; ++k)
@@ -393,7 +393,7 @@ TEST(MixEnvelopeTest, EndlessLoopKeepsTheCrossfadeCountBounded)
     EXPECT_NE(m.stage(), EnvelopeSegments::kStageSustain);
 }
 
-TEST(MixEnvelopeTest, BadPointsAndTimesStayFinite)
+TEST(MixEnvelope, BadPointsAndTimesStayFinite)
 {
     MixEnvelope m(kRate);
     for (int k = 0; k < 4; ++k)

@@ -45,7 +45,7 @@ std::vector<unsigned char> readDefaultBank()
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class DefaultBankTest : public ::testing::Test {
+class DefaultBank : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -82,7 +82,7 @@ std::size_t subChunk(const std::vector<unsigned char>& chunk, std::uint32_t id)
 
 } // namespace
 
-TEST_F(DefaultBankTest, HeaderAndEntriesHaveTheShippedLayout)
+TEST_F(DefaultBank, HeaderAndEntriesHaveTheShippedLayout)
 {
     ASSERT_EQ(bank.size(), 14548u);
     EXPECT_EQ(std::memcmp(bank.data(), "ORB\0", 4), 0);
@@ -114,7 +114,7 @@ TEST_F(DefaultBankTest, HeaderAndEntriesHaveTheShippedLayout)
     }
 }
 
-TEST_F(DefaultBankTest, InstallsSixteenNamedProgramsAndLeavesTheRestInit)
+TEST_F(DefaultBank, InstallsSixteenNamedProgramsAndLeavesTheRestInit)
 {
     char text[64];
     for (VstInt32 i = 0; i < SynthPlugin::kProgramCount; ++i) {
@@ -126,7 +126,7 @@ TEST_F(DefaultBankTest, InstallsSixteenNamedProgramsAndLeavesTheRestInit)
     EXPECT_EQ(plugin->patch().name(), "Init 0");
 }
 
-TEST_F(DefaultBankTest, InitZeroHoldsTheInitPatch)
+TEST_F(DefaultBank, InitZeroHoldsTheInitPatch)
 {
     Patch init(nullptr);
     init.initPatch();
@@ -137,7 +137,7 @@ TEST_F(DefaultBankTest, InitZeroHoldsTheInitPatch)
     EXPECT_EQ(presetChunk(), expected) << "program 0 as loaded";
 }
 
-TEST_F(DefaultBankTest, SawpadOneHoldsItsSettings)
+TEST_F(DefaultBank, SawpadOneHoldsItsSettings)
 {
     plugin->setProgram(1);
     Patch& p = plugin->patch();
@@ -195,7 +195,7 @@ TEST_F(DefaultBankTest, SawpadOneHoldsItsSettings)
     EXPECT_EQ(p.chorusOn->value().get(), 0);
 }
 
-TEST_F(DefaultBankTest, EveryProgramLoadsAndWritesBackUnchanged)
+TEST_F(DefaultBank, EveryProgramLoadsAndWritesBackUnchanged)
 {
     for (std::size_t i = 0; i < kDefaultPrograms; ++i) {
         plugin->setProgram(static_cast<VstInt32>(i));
@@ -209,7 +209,7 @@ TEST_F(DefaultBankTest, EveryProgramLoadsAndWritesBackUnchanged)
     EXPECT_EQ(std::memcmp(bytes + 20, bank.data() + 20, kDefaultPrograms * kEntrySize), 0);
 }
 
-TEST_F(DefaultBankTest, ProgramsAreDistinctAndWithinTheirFieldRanges)
+TEST_F(DefaultBank, ProgramsAreDistinctAndWithinTheirFieldRanges)
 {
     Patch init(nullptr);
     init.initPatch();

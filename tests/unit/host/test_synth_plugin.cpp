@@ -34,7 +34,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr valu
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-class PluginTest : public ::testing::Test {
+class PluginObject : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -69,7 +69,7 @@ protected:
 
 } // namespace
 
-TEST_F(PluginTest, RecordFieldsAsAnnounced)
+TEST_F(PluginObject, RecordFieldsAsAnnounced)
 {
     EXPECT_EQ(effect->magic, kEffectMagic);
     EXPECT_EQ(effect->numPrograms, 128);
@@ -84,7 +84,7 @@ TEST_F(PluginTest, RecordFieldsAsAnnounced)
     EXPECT_EQ(effect->object, plugin);
 }
 
-TEST_F(PluginTest, DispatcherFixedAnswers)
+TEST_F(PluginObject, DispatcherFixedAnswers)
 {
     EXPECT_EQ(call(effGetVu), 0);
     EXPECT_EQ(call(effIdentify), 0x4E764566);
@@ -110,7 +110,7 @@ TEST_F(PluginTest, DispatcherFixedAnswers)
     EXPECT_EQ(b, nullptr);
 }
 
-TEST_F(PluginTest, NamesAndCapabilities)
+TEST_F(PluginObject, NamesAndCapabilities)
 {
     EXPECT_EQ(text(effGetEffectName, 0), "Ostrel");
     EXPECT_EQ(text(effGetProductString, 0), "Ostrel");
@@ -134,7 +134,7 @@ TEST_F(PluginTest, NamesAndCapabilities)
     EXPECT_EQ(call(effGetOutputProperties, 0, 0, nullptr), 0);
 }
 
-TEST_F(PluginTest, ProgramsStartAsInitCopiesAndKeepEdits)
+TEST_F(PluginObject, ProgramsStartAsInitCopiesAndKeepEdits)
 {
     EXPECT_EQ(call(effGetProgram), 0);
     EXPECT_EQ(text(effGetProgramName, 0), "Init 0");
@@ -158,7 +158,7 @@ TEST_F(PluginTest, ProgramsStartAsInitCopiesAndKeepEdits)
     EXPECT_EQ(call(effGetProgram), 0);
 }
 
-TEST_F(PluginTest, RenamingCutsAtTwentyFour)
+TEST_F(PluginObject, RenamingCutsAtTwentyFour)
 {
     char longName[] = "A very long program name that goes on";
     call(effSetProgramName, 0, 0, longName);
@@ -170,7 +170,7 @@ TEST_F(PluginTest, RenamingCutsAtTwentyFour)
     EXPECT_EQ(plugin->programName(0), "A very long program name");
 }
 
-TEST_F(PluginTest, ParametersClampIgnoreNaNAndEchoAutomation)
+TEST_F(PluginObject, ParametersClampIgnoreNaNAndEchoAutomation)
 {
     effect->setParameter(effect, 63, 5.0f);
     EXPECT_EQ(effect->getParameter(effect, 63), 1.0f);
@@ -199,7 +199,7 @@ TEST_F(PluginTest, ParametersClampIgnoreNaNAndEchoAutomation)
     call(effGetParamName, 0, 0, nullptr); // no buffer: nothing happens
 }
 
-TEST_F(PluginTest, ProgramChangeReportsTheWrittenParameters)
+TEST_F(PluginObject, ProgramChangeReportsTheWrittenParameters)
 {
     call(effSetProgram, 0, 9);
     std::vector<int> seen(129, 0);
@@ -212,7 +212,7 @@ TEST_F(PluginTest, ProgramChangeReportsTheWrittenParameters)
         EXPECT_GE(seen[static_cast<std::size_t>(i)], 1) << i;
 }
 
-TEST_F(PluginTest, ResumeAsksForMidi)
+TEST_F(PluginObject, ResumeAsksForMidi)
 {
     call(effMainsChanged, 0, 1);
     call(effMainsChanged, 0, 0);
@@ -220,7 +220,7 @@ TEST_F(PluginTest, ResumeAsksForMidi)
     EXPECT_EQ(log.wantMidi, 2);
 }
 
-TEST_F(PluginTest, PresetChunkLoadsIntoTheCurrentProgramAndRenamesIt)
+TEST_F(PluginObject, PresetChunkLoadsIntoTheCurrentProgramAndRenamesIt)
 {
     plugin->patch().setName("Loaded preset");
     effect->setParameter(effect, 30, 0.4f);
@@ -241,7 +241,7 @@ TEST_F(PluginTest, PresetChunkLoadsIntoTheCurrentProgramAndRenamesIt)
     EXPECT_EQ(plugin->programName(7), "Loaded preset");
 }
 
-TEST_F(PluginTest, BankChunkHoldsAllProgramsAndInstallsThem)
+TEST_F(PluginObject, BankChunkHoldsAllProgramsAndInstallsThem)
 {
     effect->setParameter(effect, 29, 0.5f);
     void* data = nullptr;
@@ -260,7 +260,7 @@ TEST_F(PluginTest, BankChunkHoldsAllProgramsAndInstallsThem)
     EXPECT_FLOAT_EQ(effect->getParameter(effect, 29), 0.5f);
 }
 
-TEST_F(PluginTest, CutBankInstallsOnlyCompleteEntries)
+TEST_F(PluginObject, CutBankInstallsOnlyCompleteEntries)
 {
     void* data = nullptr;
     const VstIntPtr size = call(effGetChunk, 0, 0, &data);
@@ -278,7 +278,7 @@ TEST_F(PluginTest, CutBankInstallsOnlyCompleteEntries)
     EXPECT_EQ(plugin->programName(127), "Init 127");
 }
 
-TEST_F(PluginTest, HostileBanksAreBounded)
+TEST_F(PluginObject, HostileBanksAreBounded)
 {
     std::vector<unsigned char> bank = {'O', 'R', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0};
     auto put = [&](std::uint32_t v) {
@@ -300,7 +300,7 @@ TEST_F(PluginTest, HostileBanksAreBounded)
     EXPECT_EQ(call(effGetChunk, 0, 0, nullptr), 0);
 }
 
-TEST_F(PluginTest, OversizedEntryChunksAreCopiedOnlyUpToTheBuffer)
+TEST_F(PluginObject, OversizedEntryChunksAreCopiedOnlyUpToTheBuffer)
 {
     // One entry whose chunk is a valid program followed by 4000 bytes of padding.
     void* data = nullptr;
@@ -333,11 +333,11 @@ struct Dialogs {
     }
 };
 
-class BankSaveTest : public PluginTest {
+class BankSave : public PluginObject {
 protected:
     void SetUp() override
     {
-        PluginTest::SetUp();
+        PluginObject::SetUp();
         Dialogs::shown.clear();
         platform::setMessageBoxHandler(Dialogs::handler);
         dir = std::filesystem::temp_directory_path() / ("ostrel-bank-" + std::to_string(::getpid()));
@@ -350,7 +350,7 @@ protected:
         ::setenv("HOME", oldHome.c_str(), 1);
         platform::setMessageBoxHandler(nullptr);
         std::filesystem::remove_all(dir);
-        PluginTest::TearDown();
+        PluginObject::TearDown();
     }
     std::filesystem::path dir;
     std::string oldHome;
@@ -358,7 +358,7 @@ protected:
 
 } // namespace
 
-TEST_F(BankSaveTest, CancelWritesNothing)
+TEST_F(BankSave, CancelWritesNothing)
 {
     Dialogs::answer = platform::Answer::Cancel;
     plugin->debugParam().value().set(1);
@@ -368,7 +368,7 @@ TEST_F(BankSaveTest, CancelWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(dir / "ostrel.bnk"));
 }
 
-TEST_F(BankSaveTest, OkWritesTheWholeBankThatLoadsBack)
+TEST_F(BankSave, OkWritesTheWholeBankThatLoadsBack)
 {
     Dialogs::answer = platform::Answer::Ok;
     effect->setParameter(effect, 30, 0.6f);
@@ -390,7 +390,7 @@ TEST_F(BankSaveTest, OkWritesTheWholeBankThatLoadsBack)
     EXPECT_EQ(plugin->programName(0), "Saved one");
 }
 
-TEST_F(BankSaveTest, UnopenableFileIsReportedAndNothingIsWritten)
+TEST_F(BankSave, UnopenableFileIsReportedAndNothingIsWritten)
 {
     Dialogs::answer = platform::Answer::Ok;
     ::setenv("HOME", (dir / "missing" / "deeper").c_str(), 1);

@@ -76,7 +76,7 @@ std::vector<unsigned char> bankOf(const std::vector<std::vector<unsigned char>>&
     return bank;
 }
 
-class PresetFileTest : public ::testing::Test {
+class PresetFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -103,7 +103,7 @@ protected:
 
 } // namespace
 
-TEST_F(PresetFileTest, ProgramFileHeaderIsTheStandardOpaqueLayout)
+TEST_F(PresetFiles, ProgramFileHeaderIsTheStandardOpaqueLayout)
 {
     ASSERT_EQ(programFile.size(), 60u + 876u);
     EXPECT_EQ(textAt(programFile, 0), "CcnK");
@@ -120,7 +120,7 @@ TEST_F(PresetFileTest, ProgramFileHeaderIsTheStandardOpaqueLayout)
     EXPECT_EQ(std::vector<unsigned char>(programFile.begin() + 60, programFile.end()), chunkOf(patch));
 }
 
-TEST_F(PresetFileTest, BankFileHeaderIsTheStandardOpaqueLayout)
+TEST_F(PresetFiles, BankFileHeaderIsTheStandardOpaqueLayout)
 {
     ASSERT_EQ(bankFile.size(), 160u + bankChunk.size());
     EXPECT_EQ(textAt(bankFile, 0), "CcnK");
@@ -135,7 +135,7 @@ TEST_F(PresetFileTest, BankFileHeaderIsTheStandardOpaqueLayout)
     EXPECT_EQ(bigAt(bankFile, 156), bankChunk.size());
 }
 
-TEST_F(PresetFileTest, ProgramRoundTripRestoresThePatch)
+TEST_F(PresetFiles, ProgramRoundTripRestoresThePatch)
 {
     const auto read = decode(programFile);
     ASSERT_TRUE(read.ok) << read.error;
@@ -150,7 +150,7 @@ TEST_F(PresetFileTest, ProgramRoundTripRestoresThePatch)
     EXPECT_EQ(encodePresetFile(read.preset), programFile) << "re-encoding gives the same file";
 }
 
-TEST_F(PresetFileTest, BankRoundTripKeepsTheBankChunk)
+TEST_F(PresetFiles, BankRoundTripKeepsTheBankChunk)
 {
     const auto read = decode(bankFile);
     ASSERT_TRUE(read.ok) << read.error;
@@ -160,7 +160,7 @@ TEST_F(PresetFileTest, BankRoundTripKeepsTheBankChunk)
     EXPECT_EQ(encodePresetFile(read.preset), bankFile);
 }
 
-TEST_F(PresetFileTest, FilesOnDiskRoundTripAndMissingFilesAreRefused)
+TEST_F(PresetFiles, FilesOnDiskRoundTripAndMissingFilesAreRefused)
 {
     const auto dir = std::filesystem::temp_directory_path()
         / ("ostrel-preset-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
@@ -185,7 +185,7 @@ TEST_F(PresetFileTest, FilesOnDiskRoundTripAndMissingFilesAreRefused)
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(PresetFileTest, NamesAreCutToTheFieldAndReadUpToTheirTerminator)
+TEST_F(PresetFiles, NamesAreCutToTheFieldAndReadUpToTheirTerminator)
 {
     const auto longFile = encodePresetFile(programPreset(nullptr, 0, std::string(40, 'n')));
     EXPECT_EQ(longFile[28 + 26], 'n');
@@ -199,7 +199,7 @@ TEST_F(PresetFileTest, NamesAreCutToTheFieldAndReadUpToTheirTerminator)
     EXPECT_EQ(read.preset.name, std::string(28, 'x'));
 }
 
-TEST_F(PresetFileTest, EveryTruncationIsRefused)
+TEST_F(PresetFiles, EveryTruncationIsRefused)
 {
     for (const auto* file : {&programFile, &bankFile}) {
         for (std::size_t n = 0; n < file->size(); ++n) {
@@ -212,7 +212,7 @@ TEST_F(PresetFileTest, EveryTruncationIsRefused)
     EXPECT_FALSE(decodePresetFile(nullptr, 100).ok);
 }
 
-TEST_F(PresetFileTest, ForeignAndHostileHeadersAreRefusedWithAReason)
+TEST_F(PresetFiles, ForeignAndHostileHeadersAreRefusedWithAReason)
 {
     struct Case {
         const char* what;
@@ -254,7 +254,7 @@ TEST_F(PresetFileTest, ForeignAndHostileHeadersAreRefusedWithAReason)
     EXPECT_FALSE(decode(bankNegativeChunk).ok);
 }
 
-TEST_F(PresetFileTest, ToleratedVariations)
+TEST_F(PresetFiles, ToleratedVariations)
 {
     // Version 2 bank files keep the current program in the reserved area; the chunk is the same.
     auto version2 = bankFile;

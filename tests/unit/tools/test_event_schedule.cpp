@@ -63,7 +63,7 @@ ScheduledRun runScheduler(const std::vector<FrameEvent>& events, std::int64_t to
 
 } // namespace
 
-TEST(EventScheduleTest, TimeToFrameIsExact)
+TEST(EventSchedule, TimeToFrameIsExact)
 {
     const std::uint64_t perSecond = 480'000'000;
     EXPECT_EQ(timeToFrame(0, perSecond, 44100), 0);
@@ -75,7 +75,7 @@ TEST(EventScheduleTest, TimeToFrameIsExact)
     EXPECT_EQ(timeToFrame(big * 4 * 3600 + big / 2, big, 384000), 384000ll * 4 * 3600 + 192000);
 }
 
-TEST(EventScheduleTest, DeltaFramesAtBlockEdges)
+TEST(EventSchedule, DeltaFramesAtBlockEdges)
 {
     // Events on and around the edges of 64-, 500- and 512-frame blocks.
     const std::vector<std::int64_t> frames = {0,   1,    63,   64,   499,  500,  511, 512,
@@ -101,7 +101,7 @@ TEST(EventScheduleTest, DeltaFramesAtBlockEdges)
     }
 }
 
-TEST(EventScheduleTest, ProgramChangesSplitBlocks)
+TEST(EventSchedule, ProgramChangesSplitBlocks)
 {
     const std::vector<FrameEvent> events = {
         at(0, 0xC0, 3),   at(0, 0x90, 60, 100), at(100, 0x80, 60, 0), at(700, 0x90, 61, 1),
@@ -127,7 +127,7 @@ TEST(EventScheduleTest, ProgramChangesSplitBlocks)
     EXPECT_EQ(run.events[4].frame, 1030);
 }
 
-TEST(EventScheduleTest, LengthAndEmptySongs)
+TEST(EventSchedule, LengthAndEmptySongs)
 {
     Song song;
     song.unitsPerSecond = 1'000'000;
@@ -147,7 +147,7 @@ TEST(EventScheduleTest, LengthAndEmptySongs)
     EXPECT_EQ(silent.blocks[1].frames, 488);
 }
 
-TEST(DemoSongTest, OnePhrasePerProgram)
+TEST(DemoSong, OnePhrasePerProgram)
 {
     std::vector<int> programs;
     for (int i = 0; i < 16; ++i)

@@ -110,7 +110,7 @@ double seconds(const Song& song, std::size_t i)
 
 } // namespace
 
-TEST(MidiFileTest, FormatZeroTimesAndMessageSizes)
+TEST(MidiFile, FormatZeroTimesAndMessageSizes)
 {
     const Bytes body =
         concat({event(0, {0x90, 60, 100}), event(96, {0x80, 60, 0}), event(48, {0xC3, 5}), event(0, {0xD0, 33}),
@@ -132,7 +132,7 @@ TEST(MidiFileTest, FormatZeroTimesAndMessageSizes)
     EXPECT_EQ(s.events[4].bytes[2], 0x40);
 }
 
-TEST(MidiFileTest, RunningStatus)
+TEST(MidiFile, RunningStatus)
 {
     // Note-ons by running status, a note-off as note-on with velocity 0, then a new status
     // and running status continuing after a meta event.
@@ -155,7 +155,7 @@ TEST(MidiFileTest, RunningStatus)
     EXPECT_NE(noStatus.error.find("without a status"), std::string::npos) << noStatus.error;
 }
 
-TEST(MidiFileTest, MetaAndSystemExclusiveAreSkipped)
+TEST(MidiFile, MetaAndSystemExclusiveAreSkipped)
 {
     const Bytes body = concat({event(0, {0xF0, 0x03, 0x7E, 0x7F, 0xF7}), event(10, {0xF7, 0x02, 0x01, 0x02}),
                                event(10, {0xFF, 0x03, 0x04, 'n', 'a', 'm', 'e'}), event(10, {0x90, 62, 80}),
@@ -167,7 +167,7 @@ TEST(MidiFileTest, MetaAndSystemExclusiveAreSkipped)
     EXPECT_DOUBLE_EQ(seconds(r.song, 0), 30.0 / 192.0);
 }
 
-TEST(MidiFileTest, FormatOneMergesTracksInTimeOrder)
+TEST(MidiFile, FormatOneMergesTracksInTimeOrder)
 {
     Bytes file = header(1, 3, 480);
     appendTrack(file, concat({tempo(0, 500000), endOfTrack()}));
@@ -190,7 +190,7 @@ TEST(MidiFileTest, FormatOneMergesTracksInTimeOrder)
     EXPECT_DOUBLE_EQ(r.song.seconds(r.song.endTime), 1.0);
 }
 
-TEST(MidiFileTest, TempoChangesConvertTicksExactly)
+TEST(MidiFile, TempoChangesConvertTicksExactly)
 {
     // One second at 120 bpm (960 ticks), then twice as fast: 480 more ticks take 0.25 s;
     // from tick 1920 on a quarter lasts a second. The tempo changes sit in the conductor
@@ -213,7 +213,7 @@ TEST(MidiFileTest, TempoChangesConvertTicksExactly)
     EXPECT_EQ(timeToFrame(s.events[3].time, s.unitsPerSecond, 96000), 240000);
 }
 
-TEST(MidiFileTest, TempoDetails)
+TEST(MidiFile, TempoDetails)
 {
     // Two changes on one tick: the later one counts. A tempo in a later track of a
     // format 1 file still applies to every track.
@@ -235,7 +235,7 @@ TEST(MidiFileTest, TempoDetails)
     EXPECT_DOUBLE_EQ(seconds(odd.song, 0), 0.5);
 }
 
-TEST(MidiFileTest, RefusedHeaders)
+TEST(MidiFile, RefusedHeaders)
 {
     struct Case {
         Bytes file;
@@ -269,7 +269,7 @@ TEST(MidiFileTest, RefusedHeaders)
     EXPECT_TRUE(parse(longHeader).ok);
 }
 
-TEST(MidiFileTest, EveryTruncationIsAnError)
+TEST(MidiFile, EveryTruncationIsAnError)
 {
     Bytes file = header(1, 2, 96);
     appendTrack(file, concat({tempo(0, 400000), endOfTrack()}));
@@ -294,7 +294,7 @@ TEST(MidiFileTest, EveryTruncationIsAnError)
     EXPECT_NE(m.error.find("1 of 3 tracks"), std::string::npos) << m.error;
 }
 
-TEST(MidiFileTest, AbsurdLengthsAndBytes)
+TEST(MidiFile, AbsurdLengthsAndBytes)
 {
     Bytes hugeChunk = header(0, 1, 96);
     append(hugeChunk, {'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0x2F, 0x00});
@@ -329,7 +329,7 @@ TEST(MidiFileTest, AbsurdLengthsAndBytes)
     EXPECT_NE(r.error.find("longer than"), std::string::npos) << r.error;
 }
 
-TEST(MidiFileTest, TrackWithoutEndMarkerAndRandomBytes)
+TEST(MidiFile, TrackWithoutEndMarkerAndRandomBytes)
 {
     const auto r = parse(singleTrack(concat({event(0, {0x90, 60, 100}), event(96, {0x80, 60, 0})})));
     ASSERT_TRUE(r.ok) << r.error;

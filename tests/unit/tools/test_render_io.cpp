@@ -29,7 +29,7 @@ std::string tempPath(const char* name)
 
 } // namespace
 
-TEST(RenderOptionsTest, DefaultsAndValues)
+TEST(RenderOptions, DefaultsAndValues)
 {
     Options o;
     std::string error;
@@ -58,7 +58,7 @@ TEST(RenderOptionsTest, DefaultsAndValues)
     EXPECT_EQ(parseLine({"--help"}, o, error), ParseStatus::Help);
 }
 
-TEST(RenderOptionsTest, BadCommandLines)
+TEST(RenderOptions, BadCommandLines)
 {
     struct Case {
         std::vector<const char*> args;
@@ -99,7 +99,7 @@ TEST(RenderOptionsTest, BadCommandLines)
     EXPECT_FALSE(o.singleSound()) << "the demo walks through a loaded bank";
 }
 
-TEST(WavWriterTest, WritesAndMeasuresFloat)
+TEST(WavWriter, WritesAndMeasuresFloat)
 {
     const std::string path = tempPath("ostrel_render_float.wav");
     std::string error;
@@ -122,7 +122,7 @@ TEST(WavWriterTest, WritesAndMeasuresFloat)
     std::remove(path.c_str());
 }
 
-TEST(WavWriterTest, Pcm24ClipsInsteadOfWrapping)
+TEST(WavWriter, Pcm24ClipsInsteadOfWrapping)
 {
     const std::string path = tempPath("ostrel_render_pcm24.wav");
     std::string error;
@@ -139,7 +139,7 @@ TEST(WavWriterTest, Pcm24ClipsInsteadOfWrapping)
     std::remove(path.c_str());
 }
 
-TEST(WavWriterTest, ErrorsAndDecibels)
+TEST(WavWriter, ErrorsAndDecibels)
 {
     std::string error;
     WavWriter writer;
@@ -154,7 +154,7 @@ TEST(WavWriterTest, ErrorsAndDecibels)
     EXPECT_EQ(formatDecibels(0.5), "-6.02");
 }
 
-TEST(PluginHostTest, RefusesWhatIsNotAPlugin)
+TEST(PluginHost, RefusesWhatIsNotAPlugin)
 {
     std::string error;
     EXPECT_EQ(PluginHost::load("/nonexistent/ostrel.so", error), nullptr);
@@ -166,7 +166,7 @@ TEST(PluginHostTest, RefusesWhatIsNotAPlugin)
     EXPECT_NE(error.find("neither"), std::string::npos) << error;
 }
 
-TEST(PluginHostTest, DrivesTheBuiltPlugin)
+TEST(PluginHost, DrivesTheBuiltPlugin)
 {
     const char* binary = std::getenv("OSTREL_BINARY_DIR");
     if (!binary)
@@ -201,7 +201,7 @@ std::string builtPlugin()
 
 } // namespace
 
-TEST(PresetFileRenderTest, ProgramAndBankFilesReachThePlugin)
+TEST(PresetFileRender, ProgramAndBankFilesReachThePlugin)
 {
     const std::string plugin = builtPlugin();
     std::string error;
