@@ -48,4 +48,20 @@ inline xRect intersect(const xRect& a, const xRect& b)
             static_cast<int>(bottom - top)};
 }
 
+// The smallest rectangle holding both; an empty rectangle adds nothing.
+inline xRect unite(const xRect& a, const xRect& b)
+{
+    if (a.isEmpty())
+        return b.isEmpty() ? xRect{} : b;
+    if (b.isEmpty())
+        return a;
+    const std::int64_t left = std::min(a.x, b.x);
+    const std::int64_t top = std::min(a.y, b.y);
+    const std::int64_t right = std::max(std::int64_t{a.x} + a.width, std::int64_t{b.x} + b.width);
+    const std::int64_t bottom = std::max(std::int64_t{a.y} + a.height, std::int64_t{b.y} + b.height);
+    constexpr std::int64_t kMax = 0x7fffffff;
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(std::min(right - left, kMax)),
+            static_cast<int>(std::min(bottom - top, kMax))};
+}
+
 } // namespace vellum

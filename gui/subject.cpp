@@ -4,6 +4,12 @@
 
 namespace vellum {
 
+void xRefCounted::release()
+{
+    if (refs_.fetch_sub(1, std::memory_order_acq_rel) - 1 < 1)
+        delete this;
+}
+
 xSubject::~xSubject()
 {
     for (xListener* l : listeners_)

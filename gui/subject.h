@@ -16,11 +16,9 @@ namespace vellum {
 class xRefCounted {
 public:
     void addRef() { refs_.fetch_add(1, std::memory_order_relaxed); }
-    void release()
-    {
-        if (refs_.fetch_sub(1, std::memory_order_acq_rel) - 1 < 1)
-            delete this;
-    }
+    // Out of line: inlined into a holder of a class with several bases, GCC mistakes the
+    // virtual `delete this` for a delete at an offset (-Wfree-nonheap-object).
+    void release();
     int refCount() const { return refs_.load(std::memory_order_relaxed); }
 
 protected:
