@@ -45,7 +45,7 @@ void xToggleButton::setPressed(bool pressed)
 
 void xToggleButton::flip()
 {
-    // 0 becomes 1, 1 wraps to 0; a value out of range starts again at 0.
+    // 0 becomes 1, 1 wraps to 0, and so does a value out of range.
     view_.set(view_.get() == 0 ? 1 : 0);
 }
 
