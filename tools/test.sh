@@ -2,8 +2,9 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# checks of the DLL's exports and imports; the resource generators' reproduction tests and
-# the fuzzing corpus. Ends with one summary line.
+# toolkit's window binding in a Windows program under Wine with Xvfb; the checks of the DLL's
+# exports and imports; the resource generators' reproduction tests, the toolkit's reference
+# picture and the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -59,17 +60,23 @@ step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-# ThreadSanitizer: the tests that use the patch from several threads.
+# ThreadSanitizer: the tests that use the patch from several threads, and the toolkit's (its
+# controls hear parameter changes from any thread while the window paints).
 step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
-  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests
-step "TSan concurrency tests" env TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/ostrel_patch_tests --gtest_brief=1
+  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests
+step "TSan concurrency tests" env TSAN_OPTIONS=halt_on_error=1 bash -c \
+  'build-tsan/tests/ostrel_patch_tests --gtest_brief=1 && build-tsan/tests/ostrel_gui_tests --gtest_brief=1'
 
-# Windows: the DLL, its exports and imports, and the host-level test under Wine.
+# Windows: the DLL, its exports and imports, the host-level test under Wine, and the window
+# binding driven by window messages in a Windows program under Wine with a virtual X display.
 step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest
+  -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest ostrel-windowtest
 step "DLL exports and imports" bash tools/check-dll.sh build-win/plugin/ostrel.dll
 step "host-level test under Wine" bash -c \
   'out=$(tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest 2>&1); echo "$out" | tail -n 20; echo "$out" | grep -qE "^hosttest: [0-9]+ passed, 0 failed"'
+step "window binding under Wine and Xvfb" bash -c \
+  'out=$(xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run.sh build-win/tests/ostrel-windowtest.exe resources/gui 2>&1);
+   echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^windowtest: [0-9]+ passed, 0 failed"'
 step "Windows and Linux renders agree" bash -c \
   'rm -f build/render-linux.raw build/render-win.raw;
    build/plugin/ostrel-hosttest build/plugin/ostrel.so tests/hosttest --render build/render-linux.raw >/dev/null;

@@ -119,6 +119,7 @@ Spots spots()
     s.nextKnob = middle({kBigKnob.x + 45, kBigKnob.y}, 26, 26);
     s.toggle = middle(kToggle, 18, 27);
     s.powerSwitch = middle(kPower, 18, 27);
+    s.firstCell = middle(kCells, 12, 12);
     s.loopTrigger = middle({kLoop.x, kLoop.y}, kLoop.width, kLoop.height);
     s.repeatTrigger = middle({kRepeat.x, kRepeat.y}, kRepeat.width, kRepeat.height);
     s.hintKnob = middle(kHintKnob, 26, 26);
@@ -126,7 +127,7 @@ Spots spots()
     return s;
 }
 
-void build(xRootInterface& root, const xResourcePackage& package, Params& params)
+Menus build(xRootInterface& root, const xResourcePackage& package, Params& params)
 {
     Art art(package);
     auto* background = new xLayer;
@@ -187,12 +188,14 @@ void build(xRootInterface& root, const xResourcePackage& package, Params& params
     caption(*controls, art, "Repeat:", {kRepeat.x - 46, kRepeat.y});
     controls->addWidget(
         new xStripIndicator(params.loop.index(), art.loopText.get(), {kLoop.x, kLoop.y}, {41, 13}, false));
-    controls->addWidget(new xMenuTrigger(params.loop.index(), createRadioMenu("Loop", kLoopNames), kLoop,
-                                         {kLoop.x, kLoop.y}, xTriggerButton::left));
+    auto* loopTrigger = new xMenuTrigger(params.loop.index(), createRadioMenu("Loop", kLoopNames), kLoop,
+                                         {kLoop.x, kLoop.y}, xTriggerButton::left);
+    controls->addWidget(loopTrigger);
     controls->addWidget(
         new xStripIndicator(params.repeat.index(), art.repeatText.get(), {kRepeat.x, kRepeat.y}, {23, 13}, false));
-    controls->addWidget(new xMenuTrigger(params.repeat.index(), createRadioMenu("Repeat", kRepeatNames), kRepeat,
-                                         {kRepeat.x, kRepeat.y}, xTriggerButton::left));
+    auto* repeatTrigger = new xMenuTrigger(params.repeat.index(), createRadioMenu("Repeat", kRepeatNames), kRepeat,
+                                           {kRepeat.x, kRepeat.y}, xTriggerButton::left);
+    controls->addWidget(repeatTrigger);
     for (int i = 0; i < 7; ++i) {
         controls->addWidget(
             new xStripIndicator(params.loopFrames[i].index(), art.loopText.get(), {12 + 48 * i, 210}, {41, 13}, false));
@@ -242,6 +245,7 @@ void build(xRootInterface& root, const xResourcePackage& package, Params& params
 
     root.addLayer(controls);
     root.addLayer(hints);
+    return {&loopTrigger->menu(), &repeatTrigger->menu()};
 }
 
 } // namespace gallery

@@ -41,6 +41,7 @@ struct Spots {
     vellum::xPoint nextKnob;
     vellum::xPoint toggle;
     vellum::xPoint powerSwitch;
+    vellum::xPoint firstCell; // the first of the small cycle switches
     vellum::xPoint loopTrigger;
     vellum::xPoint repeatTrigger;
     vellum::xPoint hintKnob;
@@ -48,8 +49,14 @@ struct Spots {
 };
 Spots spots();
 
+// The gallery's two menus (owned by their triggers, in the root's layers).
+struct Menus {
+    vellum::xMenu* loop = nullptr;
+    vellum::xMenu* repeat = nullptr;
+};
+
 // Adds the gallery's layers to a root (through its facade); bitmaps and the font come from the
 // package. The parameters must outlive the root's widgets.
-void build(vellum::xRootInterface& root, const vellum::xResourcePackage& package, Params& params);
+Menus build(vellum::xRootInterface& root, const vellum::xResourcePackage& package, Params& params);
 
 } // namespace gallery
