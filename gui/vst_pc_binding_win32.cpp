@@ -45,16 +45,29 @@ bool registerClass()
     return RegisterClassExA(&wc) != 0;
 }
 
-std::uint8_t mouseModifiers(WPARAM keys)
+// Modifier bits from a mouse or wheel message's key flags (shift, control) and the key state
+// (alt), in the bit layout of the event record that gets them.
+struct ModifierBits {
+    std::uint8_t shift, control, alt;
+};
+constexpr ModifierBits kMouseBits{mouse::kShift, mouse::kControl, mouse::kAlt};
+constexpr ModifierBits kKeyBits{modifier::kShift, modifier::kControl, modifier::kAlt};
+
+std::uint8_t modifiersOf(WPARAM keys, ModifierBits bits)
 {
     std::uint8_t m = 0;
     if (keys & MK_SHIFT)
-        m |= mouse::kShift;
+        m |= bits.shift;
     if (keys & MK_CONTROL)
-        m |= mouse::kControl;
+        m |= bits.control;
     if (GetKeyState(VK_MENU) < 0)
-        m |= mouse::kAlt;
+        m |= bits.alt;
     return m;
+}
+
+std::uint8_t mouseModifiers(WPARAM keys)
+{
+    return modifiersOf(keys, kMouseBits);
 }
 
 // The signed 16-bit client coordinates of a mouse message.
@@ -260,15 +273,8 @@ bool routeToEditor(const MSG& msg)
     xRoot& root = native->root();
     switch (msg.message) {
     case WM_MOUSEWHEEL: {
-        std::uint8_t m = 0;
-        const auto keys = LOWORD(msg.wParam);
-        if (keys & MK_SHIFT)
-            m |= modifier::kShift;
-        if (keys & MK_CONTROL)
-            m |= modifier::kControl;
-        if (GetKeyState(VK_MENU) < 0)
-            m |= modifier::kAlt;
-        xWheelEvent event{m, static_cast<std::int16_t>(HIWORD(msg.wParam)), 120, 0};
+        xWheelEvent event{modifiersOf(LOWORD(msg.wParam), kKeyBits), static_cast<std::int16_t>(HIWORD(msg.wParam)), 120,
+                          0};
         root.onWheel(event);
         return event.handled != 0;
     }

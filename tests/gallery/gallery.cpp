@@ -1,5 +1,8 @@
 #include "gallery/gallery.h"
 
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,20 @@ xValueDisplay* valueUnder(Art& art, xTextView& view, xPoint centre, int top)
 }
 
 } // namespace
+
+std::unique_ptr<xResourcePackage> loadPackage(const std::string& directory)
+{
+    const auto read = [&](const char* name) {
+        std::ifstream in(directory + "/" + name, std::ios::binary);
+        if (!in)
+            throw std::runtime_error("cannot read " + directory + "/" + name);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::vector<char> index = read("index.xml");
+    const std::vector<char> blob = read("package.bin");
+    return std::make_unique<xResourcePackage>(index.data(), index.size(),
+                                              reinterpret_cast<const std::uint8_t*>(blob.data()), blob.size());
+}
 
 Params::Params() : loop(kLoopNames), repeat(kRepeatNames), level(1), overlay(3)
 { }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "gallery/test_params.h"
 #include "gui/rect.h"
 
@@ -48,6 +51,10 @@ struct Spots {
     vellum::xPoint empty; // background only
 };
 Spots spots();
+
+// The toolkit's resources as committed: index.xml and package.bin of a directory (resources/gui).
+// Throws std::runtime_error when they cannot be read or used.
+std::unique_ptr<vellum::xResourcePackage> loadPackage(const std::string& directory);
 
 // The gallery's two menus (owned by their triggers, in the root's layers).
 struct Menus {

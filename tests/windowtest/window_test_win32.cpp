@@ -12,8 +12,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,12 +37,6 @@ void check(bool ok, const std::string& what)
     (ok ? gPassed : gFailed)++;
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
     std::fflush(stdout);
-}
-
-std::vector<std::uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool classExists(const char* name)
@@ -245,12 +237,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    const std::vector<std::uint8_t> index = readFile(dir + "/index.xml");
-    const std::vector<std::uint8_t> blob = readFile(dir + "/package.bin");
     std::unique_ptr<xResourcePackage> package;
     try {
-        package = std::make_unique<xResourcePackage>(reinterpret_cast<const char*>(index.data()), index.size(),
-                                                     blob.data(), blob.size());
+        package = gallery::loadPackage(dir);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "windowtest: no resources in %s: %s\n", dir.c_str(), e.what());
         return 2;

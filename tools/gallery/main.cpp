@@ -5,8 +5,6 @@
 //   ostrel-gallery --resources DIR [--out FILE.png] [--compare REFERENCE.png] [--zoom N]
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,14 +15,6 @@
 #include "png_io.h"
 
 namespace {
-
-std::vector<std::uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The gallery as a window shows it, in RGBA (the window's fourth byte means nothing).
 pngio::Image render(const vellum::xResourcePackage& package)
@@ -93,11 +83,7 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        const std::vector<std::uint8_t> index = readFile(resources + "/index.xml");
-        const std::vector<std::uint8_t> blob = readFile(resources + "/package.bin");
-        const vellum::xResourcePackage package(reinterpret_cast<const char*>(index.data()), index.size(), blob.data(),
-                                               blob.size());
-        const pngio::Image image = render(package);
+        const pngio::Image image = render(*gallery::loadPackage(resources));
         if (!out.empty())
             pngio::write(out, image, zoom);
         if (!reference.empty()) {

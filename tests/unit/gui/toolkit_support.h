@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "gallery/gallery.h"
 #include "gui/draw_context.h"
 #include "gui/resource_package.h"
 #include "gui/root_observer.h"
@@ -13,13 +14,8 @@
 // The committed resource package, loaded once.
 inline const vellum::xResourcePackage& shippedPackage()
 {
-    static const std::unique_ptr<vellum::xResourcePackage> package = [] {
-        const std::string dir = sourceDir() + "/resources/gui/";
-        const auto index = readFile(dir + "index.xml");
-        const auto blob = readFile(dir + "package.bin");
-        return std::make_unique<vellum::xResourcePackage>(reinterpret_cast<const char*>(index.data()), index.size(),
-                                                          blob.data(), blob.size());
-    }();
+    static const std::unique_ptr<vellum::xResourcePackage> package =
+        gallery::loadPackage(sourceDir() + "/resources/gui");
     return *package;
 }
 
