@@ -20,7 +20,8 @@ public:
     // indices; palette entries red, green, blue, reserved), rows top to bottom without padding.
     // Tables shorter than the image needs leave the rest zero; a null table is an empty one.
     // Returns null for a bit depth other than 8, 24 or 32, a negative size, or an image of
-    // more than kMaxPixels pixels. The new bitmap carries one reference, the caller's.
+    // more than kMaxPixels pixels. The new bitmap has a count of 0: it is the caller's until a
+    // holder takes it (xSharedRef), and goes with the last holder.
     static xBitmap* create(int bitDepth, int width, int height, const std::uint8_t* pixelData, std::size_t pixelSize,
                            const std::uint8_t* paletteData = nullptr, std::size_t paletteSize = 0);
 

@@ -20,8 +20,8 @@ public:
     // end. Glyph widths are bounded so that every glyph lies inside the strip (a negative
     // width counts as 0, a glyph reaching past the strip's end is cut at it), and advances
     // are bounded to +-kMaxAdvance, so drawing and measuring never leave the tables.
-    // Returns null for a negative size or a strip of more than 2^26 pixels. The new font
-    // carries one reference, the caller's.
+    // Returns null for a negative size or a strip of more than 2^26 pixels. The new font has a
+    // count of 0: it is the caller's until a holder takes it, and goes with the last holder.
     static xFont* create(int stripWidth, int glyphHeight, const std::uint8_t* coverage, std::size_t coverageSize,
                          const std::uint8_t* glyphWidths, std::size_t glyphWidthsSize, const std::uint8_t* advances,
                          std::size_t advancesSize, const std::uint8_t* kerning, std::size_t kerningSize);

@@ -48,12 +48,12 @@ public:
     xResourcePackage(const xResourcePackage&) = delete;
     xResourcePackage& operator=(const xResourcePackage&) = delete;
 
-    // A new bitmap made from the first "bitmap" entry of that name, carrying one reference
-    // (the caller's); null when there is none or its bit depth or size cannot be built.
+    // A new bitmap made from the first "bitmap" entry of that name, with a count of 0 (the
+    // caller's until a holder takes it); null when there is none or it cannot be built.
     xBitmap* getBitmap(const std::string& name) const;
 
-    // A new font made from the first "font" entry of that name, carrying one reference;
-    // null when there is none.
+    // A new font made from the first "font" entry of that name, with a count of 0; null when
+    // there is none.
     xFont* getFont(const std::string& name) const;
 
 private:

@@ -28,8 +28,10 @@ void xValueDisplay::setTransparency(float transparency)
 
 void xValueDisplay::setUnit(std::string unit)
 {
-    std::lock_guard lock(textMutex_);
-    unit_ = std::move(unit);
+    {
+        std::lock_guard lock(textMutex_);
+        unit_ = std::move(unit);
+    }
     invalidate();
 }
 
