@@ -69,7 +69,7 @@ def write_midi(path, notes):
 
 
 HOLD = 4.0  # chords are held this long
-LONG_HOLD = 12.0  # the single middle C
+LONG_HOLD = 20.0  # the single middle C
 SINGLES = [24, 36, 48, 60, 72, 84, 96]  # C1..C7
 SINGLE_STEP = 3.0  # a new single note every 3 s, each held 2 s
 MELODY = [60, 62, 64, 67, 69, 67, 64, 62, 60, 64, 67, 72, 71, 67, 65, 62, 60]
@@ -203,10 +203,14 @@ def centroid(mono, t, size=4096):
     return float(np.sum(p[band] * f[band]) / total) if total > 1e-20 else 0.0
 
 
-def levels_db(mono, frame=0.02):
+def levels_db(x, frame=0.02):
+    """Mean-square level (dB) in frames of a mono signal, or of both channels of a stereo one."""
     n = int(frame * RATE)
-    count = len(mono) // n
-    ms = np.mean(mono[:count * n].reshape(count, n) ** 2, axis=1)
+    count = len(x) // n
+    squares = x[:count * n] ** 2
+    if squares.ndim == 2:
+        squares = squares.sum(axis=1)
+    ms = np.mean(squares.reshape(count, n), axis=1)
     return 10.0 * np.log10(np.maximum(ms, 1e-20))
 
 
@@ -233,11 +237,12 @@ def wavevox_details(long):
     half = 25  # a running median over 1 s is the reference a dip is measured against
     dips = [np.median(lv[max(0, i - half):i + half]) - lv[i] for i in range(len(lv))]
     f0 = note_hz(C4)
-    track = [centroid(mono, t) / f0 for t in np.arange(0.5, LONG_HOLD, 0.5)]
-    late = [c for t, c in zip(np.arange(0.5, LONG_HOLD, 0.5), track) if t >= 2.0]
-    return ("Wavevox2: deepest dip %.1f dB below the running level (held middle C, 0.3..12 s); "
+    times = np.arange(0.5, LONG_HOLD, 0.5)
+    track = [centroid(mono, t) / f0 for t in times]
+    late = [c for t, c in zip(times, track) if t >= 2.0]
+    return ("Wavevox2: deepest dip %.1f dB below the running level (held middle C, 0.3..%g s); "
             "centroid in harmonics every 0.5 s: %s; moves by %.2f harmonics after 2 s"
-            % (max(dips), " ".join("%.1f" % c for c in track), max(late) - min(late)))
+            % (max(dips), LONG_HOLD, " ".join("%.1f" % c for c in track), max(late) - min(late)))
 
 
 def fastchorus_details(long):
@@ -284,13 +289,15 @@ def bells_details(long):
         worst.append((power, freq / f0, deviation))
     worst.sort(reverse=True)
     strongest = ", ".join("%.3f (%+.0f c)" % (r, d) for _, r, d in worst[:8])
-    lv = levels_db(mono, 0.05)
+    lv = levels_db(long, 0.05)  # both channels: the chorus moves level between them
     ref = lv.max()
 
-    def at(t):
-        return float(np.mean(lv[int(t / 0.05) - 2:int(t / 0.05) + 3])) - ref
+    def at(t):  # mean power over up to half a second around t (partials beat)
+        half = min(0.25, t / 2.0)
+        frames = lv[int(round((t - half) / 0.05)):int(round((t + half) / 0.05)) + 1]
+        return db(float(np.mean(10.0 ** (frames / 10.0)))) - ref
 
-    times = [0.1, 0.5, 1.0, 2.0, 4.0, 8.0, 12.0]
+    times = [0.1, 0.5, 1.0, 2.0, 4.0, 8.0, 12.0, 16.0, 20.0]
     marks = [at(t) for t in times]
     rates = ["%.1f" % ((marks[i] - marks[i + 1]) / (times[i + 1] - times[i])) for i in range(len(times) - 1)]
     below = [t for t in np.arange(0.1, LONG_HOLD, 0.05) if at(t) < -40.0]
@@ -305,13 +312,19 @@ def bells_details(long):
 def pulse_details(long):
     mono = long.mean(axis=1)
     f0 = note_hz(C4)
-    notches = []
-    for t in np.arange(0.5, 8.01, 0.5):
-        h = harmonic_levels(mono, t, f0, 26)
-        depth = [((h[k - 1] + h[k + 1]) / 2.0 - h[k], k + 1) for k in range(1, 25)]
-        notches.append(max(depth)[1])
-    return ("Pulse sweep: deepest notch (harmonic number, held middle C, every 0.5 s from 0.5 to 8 s): %s; "
-            "%d different places" % (" ".join(str(n) for n in notches), len(set(notches))))
+    # Harmonics 1..17 of a held middle C every 0.25 s from 0.5 to 8 s (93 ms frames). A
+    # crossfade of fixed waves can only drop a harmonic where one of the waves has a null of its
+    # own; a sweeping width (or phase) takes every harmonic through a null in turn.
+    levels = np.array([harmonic_levels(mono, t, f0, 17, 4096) for t in np.arange(0.5, 8.01, 0.25)])
+    drops = [np.median(levels[:, k - 1]) - levels[:, k - 1].min() for k in range(2, 17)]
+    lowest = []
+    for frame in levels:
+        notches = [k for k in range(2, 17) if (frame[k - 2] + frame[k]) / 2.0 - frame[k - 1] >= 12.0]
+        lowest.append(notches[0] if notches else 0)
+    return ("Pulse sweep: deepest drop below its median of harmonics 2..16 of a held middle C (0.5..8 s, dB): %s "
+            "(%d of 15 by 15 dB or more); lowest notch every 0.25 s: %s"
+            % (" ".join("%.0f" % d for d in drops), sum(d >= 15.0 for d in drops),
+               " ".join(str(k) if k else "-" for k in lowest)))
 
 
 def vowel_waves(source):
