@@ -13,8 +13,8 @@ this script into a scratch folder) and prints tables of what was measured:
            the other (so each note takes the next voice)
   details  the measurements a few programs are judged by: level dips and vowel movement of
            "Wavevox2", pitch swing of "Fastchorus", inharmonicity and decay of "Thebells2",
-           the moving spectral notch of "Pulse sweep", and the stored "48 Oohh" and "49 Eehh"
-           waves (harmonic centroid, 2nd against 3rd harmonic)
+           how far each harmonic of "Pulse sweep" drops and where its lowest notch lies, and the
+           stored "48 Oohh" and "49 Eehh" waves (harmonic centroid, 2nd against 3rd harmonic)
 
 Usage: tools/measure-bank.py [--build DIR] [--programs 1,8,...] [--keep DIR]
 Needs numpy (python3-numpy, installed by tools/setup-deps.sh) and a build with OSTREL_TOOLS=ON.
