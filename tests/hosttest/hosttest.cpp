@@ -4,6 +4,7 @@
 #include "host/vst_abi.h"
 #include "loader.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -354,6 +355,52 @@ bool renderProgram(PluginLibrary& lib, VstInt32 program, std::vector<float>& int
     return true;
 }
 
+// Headroom of the default bank: on a fresh instance (every oscillator starting in phase, the
+// worst case) an 8-note chord struck at velocity 127, held 4 s and released, stays at or below
+// -1 dBFS on every program, in an open and in a close voicing.
+void testDefaultBankHeadroom(PluginLibrary& lib)
+{
+    auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+    const int voicings[2][8] = {{36, 48, 55, 60, 64, 67, 71, 74}, {60, 62, 64, 65, 67, 69, 71, 72}};
+    const double limit = std::pow(10.0, -1.0 / 20.0);
+    constexpr int kBlock = 441;
+    constexpr int kHeld = 400;  // blocks: 4 s
+    constexpr int kTotal = 500; // and 1 s of release
+    std::vector<float> l(kBlock), r(kBlock);
+    float* outs[2] = {l.data(), r.data()};
+    for (VstInt32 program = 0; program < 16; ++program) {
+        for (const auto& chord : voicings) {
+            AEffect* e = entry ? entry(hostCallback) : nullptr;
+            if (!e) {
+                check(false, "a fresh instance for the headroom test");
+                return;
+            }
+            call(e, effOpen);
+            call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+            call(e, effSetProgram, 0, program);
+            call(e, effMainsChanged, 0, 1);
+            double peak = 0.0;
+            for (int block = 0; block < kTotal; ++block) {
+                if (block == 0 || block == kHeld) {
+                    MidiBlock midi;
+                    for (const int key : chord)
+                        midi.add(0, block == 0 ? 0x90 : 0x80, key, block == 0 ? 127 : 0);
+                    midi.send(e);
+                }
+                e->processReplacing(e, nullptr, outs, kBlock);
+                for (int i = 0; i < kBlock; ++i)
+                    peak = std::max({peak, std::fabs(static_cast<double>(l[static_cast<std::size_t>(i)])),
+                                     std::fabs(static_cast<double>(r[static_cast<std::size_t>(i)]))});
+            }
+            call(e, effClose);
+            char what[160];
+            std::snprintf(what, sizeof what, "program %d: 8-note chord from key %d at velocity 127 peaks at %.2f dBFS",
+                          program, chord[0], 20.0 * std::log10(std::max(peak, 1e-9)));
+            check(peak <= limit, std::string(what) + ", above -1 dBFS");
+        }
+    }
+}
+
 // Renders the fixed sequence on each program of the default bank (0..15: every part of the
 // engine, chorus, noise, loops and LFOs included) and writes the raw samples to `path`.
 bool renderToFile(PluginLibrary& lib, const char* path)
@@ -479,6 +526,7 @@ int main(int argc, char** argv)
             testAudio(e);
             call(e, effClose);
         }
+        testDefaultBankHeadroom(lib);
         if (renderPath)
             check(renderToFile(lib, renderPath), std::string("render written to ") + renderPath);
     }
