@@ -4,21 +4,21 @@
 #include "engine/voice_engine.h"
 #include "host/audio_effect.h"
 #include "patch/patch.h"
+#include "patch/program_store.h"
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace ostrel {
 
-// The synthesizer as the host sees it: 128 programs kept as program chunks, the host
-// parameters of the patch, chunks and banks, names and capabilities.
+// The synthesizer as the host sees it: glue between the binary interface and the patch, the
+// program store and the engine. It answers programs, parameters, chunks, names and
+// capabilities, and runs the audio callbacks.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
-    static constexpr VstInt32 kProgramCount = 128;
-    static constexpr VstInt32 kParameterSlots = 129;  // one more than exist, as announced
-    static constexpr VstInt32 kUniqueId = 0x58797A76; // 'Xyzv'
+    static constexpr VstInt32 kProgramCount = ProgramStore::kProgramCount;
+    static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
     static constexpr VstInt32 kVendorVersion = 1000;
 
     // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
@@ -27,6 +27,7 @@ public:
     ~SynthPlugin() override;
 
     // Programs.
+    VstInt32 getProgram() override { return programs_->current(); }
     void setProgram(VstInt32 program) override;
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
@@ -71,25 +72,10 @@ public:
     // Asks whether to save all 128 programs to the bank file and writes it when the answer is
     // yes. Returns whether a file was written.
     bool saveBankCommand();
-    std::string programName(VstInt32 index) const;
-
-    // Bank chunk of all programs (count 0 means all 128) into data, which must hold
-    // bankSize(count) bytes. Returns the size written.
-    VstInt32 writeBank(unsigned char* data, VstInt32 count);
-    VstInt32 bankSize(VstInt32 count);
-    // Installs a bank chunk of the given size: names and program chunks of its complete
-    // entries, then its current program. Returns false when the data is not a bank.
-    bool readBank(const unsigned char* data, VstInt32 size);
+    std::string programName(VstInt32 index) const { return programs_->name(index); }
+    ProgramStore& programs() { return *programs_; }
 
 private:
-    struct Program {
-        std::vector<unsigned char> chunk; // capacity: twice the size of one program chunk
-        VstInt32 length = 0;              // bytes of it that hold the stored chunk
-        std::array<char, 32> name{};      // at most 24 characters and a terminator
-    };
-
-    void storeCurrentProgram();
-
     // Runs the bank-save command whenever the "Debug" parameter changes.
     class SaveCommand final : public vellum::xListener {
     public:
@@ -103,8 +89,7 @@ private:
     std::unique_ptr<Patch> patch_;
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
-    std::array<Program, kProgramCount> programs_;
-    VstInt32 programCapacity_ = 0;
+    std::unique_ptr<ProgramStore> programs_;
     std::vector<unsigned char> chunkBuffer_;
 
     // Audio: the engine and everything the audio thread writes.

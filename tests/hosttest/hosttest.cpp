@@ -3,6 +3,7 @@
 // "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE]
 #include "host/vst_abi.h"
 #include "loader.h"
+#include "patch/chunk_format.h"
 
 #include <cfenv>
 #include <cmath>
@@ -417,10 +418,10 @@ void testChunks(AEffect* e)
     };
 
     const auto preset = getChunk(true);
-    checkEq(preset.size(), 876u, "preset chunk size");
+    checkEq(preset.size(), static_cast<std::size_t>(ostrel::kProgramChunkSize), "preset chunk size");
     check(startsWith(preset, "ORP\0"), "preset chunk starts with ORP and a zero byte");
     auto bank = getChunk(false);
-    checkEq(bank.size(), 116244u, "bank chunk size");
+    checkEq(bank.size(), static_cast<std::size_t>(ostrel::bankChunkSize(128)), "bank chunk size");
     check(startsWith(bank, "ORB\0"), "bank chunk starts with ORB and a zero byte");
 
     const float envAmount = e->getParameter(e, 30);

@@ -286,13 +286,16 @@ TEST(AudioRobustness, OutOfRangeChunkValuesGiveFiniteOutput)
              {p.cutoff, p.resonance, p.filterEnvAmount, p.volume, p.chorusRate, p.chorusDepth, p.polyphony})
             x->value().set(f);
         void* data = nullptr;
-        const auto size = static_cast<VstInt32>(source.call(effGetChunk, 0, 0, &data));
-        ASSERT_GT(size, 0);
+        const auto size = static_cast<VstInt32>(source.call(effGetChunk, 1, 0, &data));
+        ASSERT_EQ(size, kProgramChunkSize);
         const std::vector<unsigned char> chunk(static_cast<unsigned char*>(data),
                                                static_cast<unsigned char*>(data) + size);
 
+        // The target plays the loaded values, not its default patch.
         PluginRig target;
         target.call(effSetChunk, 1, size, const_cast<unsigned char*>(chunk.data()));
+        ASSERT_EQ(target.plugin->patch().oscWaveform[3]->value().get(), i) << "variant " << variant;
+        ASSERT_EQ(target.plugin->patch().lfoWave[1]->value().get(), i) << "variant " << variant;
         MidiList midi;
         for (int note = 0; note < 128; note += 9)
             midi.add(note % 32, 0x90, note, 1 + note % 127);
