@@ -12,6 +12,47 @@ namespace ostrel {
 
 using namespace vst;
 
+namespace {
+
+// The reports under way on this thread, innermost last. Deeper nesting than this is not
+// reported at all, so even a host that answers each report by setting another parameter
+// cannot recurse without bound.
+struct ActiveReport {
+    const void* plugin;
+    VstInt32 index;
+};
+constexpr int kMaxNestedReports = 32;
+thread_local ActiveReport tActiveReports[kMaxNestedReports];
+thread_local int tActiveReportCount = 0;
+
+class ReportScope {
+public:
+    ReportScope(const void* plugin, VstInt32 index)
+    {
+        for (int i = 0; i < tActiveReportCount; ++i) {
+            if (tActiveReports[i].plugin == plugin && tActiveReports[i].index == index)
+                return;
+        }
+        if (tActiveReportCount == kMaxNestedReports)
+            return;
+        tActiveReports[tActiveReportCount++] = {plugin, index};
+        entered_ = true;
+    }
+    ~ReportScope()
+    {
+        if (entered_)
+            --tActiveReportCount;
+    }
+    ReportScope(const ReportScope&) = delete;
+    ReportScope& operator=(const ReportScope&) = delete;
+    bool entered() const { return entered_; }
+
+private:
+    bool entered_ = false;
+};
+
+} // namespace
+
 SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaultBank, std::size_t defaultBankSize)
     : AudioEffectX(master, kProgramCount, kParameterSlots)
 {
@@ -35,10 +76,12 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaul
     if (defaultBank)
         programs_->readBank(defaultBank, static_cast<VstInt32>(std::min<std::size_t>(defaultBankSize, 0x7FFFFFFF)));
     programs_->setProgram(0);
+    reporting_ = true;
 }
 
 SynthPlugin::~SynthPlugin()
 {
+    reporting_ = false;
     debugParam_->value().removeListener(saveCommand_);
     saveCommand_->release();
     setEditor(nullptr);
@@ -88,7 +131,16 @@ float SynthPlugin::getParameter(VstInt32 index)
 void SynthPlugin::setParameterAutomated(VstInt32 index, float value)
 {
     // The parameter already holds the value; this only tells the host.
-    AudioEffectX::setParameterAutomated(index, value);
+    if (!reporting_.load(std::memory_order_relaxed))
+        return;
+    const ReportScope scope(this, index);
+    if (scope.entered())
+        AudioEffectX::setParameterAutomated(index, value);
+}
+
+bool SynthPlugin::canParameterBeAutomated(VstInt32 index)
+{
+    return patch_->registry().find(index) != nullptr;
 }
 
 void SynthPlugin::getParameterName(VstInt32 index, char* text)
@@ -112,14 +164,16 @@ VstInt32 SynthPlugin::getChunk(void** data, bool isPreset)
 {
     if (!data)
         return 0;
+    std::vector<unsigned char> chunk;
     if (isPreset) {
-        chunkBuffer_.assign(static_cast<std::size_t>(kProgramChunkSize), 0);
-        chunkBuffer_.resize(static_cast<std::size_t>(patch_->writeChunk(chunkBuffer_.data())));
+        chunk.assign(static_cast<std::size_t>(kProgramChunkSize), 0);
+        chunk.resize(static_cast<std::size_t>(patch_->writeChunk(chunk.data())));
     } else {
-        chunkBuffer_ = programs_->writeBank();
+        chunk = programs_->writeBank();
     }
-    *data = chunkBuffer_.data();
-    return static_cast<VstInt32>(chunkBuffer_.size());
+    const auto size = static_cast<VstInt32>(chunk.size());
+    *data = chunkBuffers_.hold(std::move(chunk));
+    return size;
 }
 
 VstInt32 SynthPlugin::setChunk(void* data, VstInt32 byteSize, bool isPreset)
@@ -185,9 +239,11 @@ bool SynthPlugin::getOutputProperties(VstInt32 index, VstPinProperties* properti
 {
     if (!properties || index < 0 || index > 1)
         return false;
-    const std::string label = "Ostrel " + std::to_string(index + 1);
-    copyHostText(properties->label, label, sizeof properties->label);
+    const std::string number = std::to_string(index + 1);
+    copyHostText(properties->label, "Ostrel " + number, sizeof properties->label);
+    copyHostText(properties->shortLabel, "Ostrel" + number, sizeof properties->shortLabel);
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    properties->arrangementType = kSpeakerArrStereo;
     return true;
 }
 
@@ -208,14 +264,43 @@ int SynthPlugin::engineSampleRate(float hostRate)
     return static_cast<int>(std::clamp(hostRate, 8000.0f, 768000.0f));
 }
 
+void SynthPlugin::installEngine(std::unique_ptr<VoiceEngine> engine)
+{
+    VoiceEngine* const installed = engine.get();
+    engine_.store(installed, std::memory_order_release);
+    retiredEngine_ = std::move(ownedEngine_);
+    ownedEngine_ = std::move(engine);
+    if (engineHolder_)
+        engineHolder_->engineChanged(installed);
+}
+
+void SynthPlugin::setEngineHolder(EngineHolder* holder)
+{
+    engineHolder_ = holder;
+    if (holder)
+        holder->engineChanged(engine());
+}
+
+void SynthPlugin::suspend()
+{
+    running_.store(false, std::memory_order_release);
+}
+
 void SynthPlugin::resume()
 {
-    // Built once, with the rate of this moment; later rate changes do not reach the engine.
-    if (!engine_) {
-        scratchLeft_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
-        scratchRight_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
-        engine_ = std::make_unique<VoiceEngine>(engineSampleRate(getSampleRate()));
+    // The host does not call the audio callbacks until this returns, so everything the audio
+    // thread owns may be set up here. A new engine is silent and runs at the current rate.
+    const int rate = engineSampleRate(getSampleRate());
+    const VoiceEngine* current = engine();
+    if (!current || !running_.load(std::memory_order_acquire) || current->sampleRate() != rate) {
+        if (scratchLeft_.empty()) {
+            scratchLeft_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
+            scratchRight_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
+        }
+        installEngine(std::make_unique<VoiceEngine>(rate));
+        events_.clear(); // events of before the suspend do not sound after it
     }
+    running_.store(true, std::memory_order_release);
     programsAreChunks(true);
     wantEvents(1);
 }
@@ -235,16 +320,22 @@ VstInt32 SynthPlugin::processEvents(VstEvents* events)
     return 1;
 }
 
+VoiceEngine* SynthPlugin::runningEngine()
+{
+    return running_.load(std::memory_order_acquire) ? engine_.load(std::memory_order_acquire) : nullptr;
+}
+
 void SynthPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     (void)inputs;
-    if (!engine_) {
+    VoiceEngine* engine = runningEngine();
+    if (!engine) {
         events_.clear();
         return;
     }
     float* left = outputs ? outputs[0] : nullptr;
     float* right = outputs ? outputs[1] : nullptr;
-    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Accumulate,
+    renderAudioCallback(*engine, *patch_, events_, left, right, sampleFrames, OutputMode::Accumulate,
                         scratchLeft_.data(), scratchRight_.data());
 }
 
@@ -253,7 +344,8 @@ void SynthPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sam
     (void)inputs;
     float* left = outputs ? outputs[0] : nullptr;
     float* right = outputs ? outputs[1] : nullptr;
-    if (!engine_) {
+    VoiceEngine* engine = runningEngine();
+    if (!engine) {
         events_.clear();
         for (float* channel : {left, right}) {
             if (channel && sampleFrames > 0)
@@ -261,7 +353,7 @@ void SynthPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sam
         }
         return;
     }
-    renderAudioCallback(*engine_, *patch_, events_, left, right, sampleFrames, OutputMode::Replace, scratchLeft_.data(),
+    renderAudioCallback(*engine, *patch_, events_, left, right, sampleFrames, OutputMode::Replace, scratchLeft_.data(),
                         scratchRight_.data());
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/engine_holder.h"
 #include "engine/event_queue.h"
 #include "engine/voice_engine.h"
 #include "host/audio_effect.h"
+#include "host/chunk_buffers.h"
 #include "patch/patch.h"
 #include "patch/program_store.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +39,12 @@ public:
     // Parameters.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
+    // Reports a change to the host, except while the plug-in is being built (the host does
+    // not have its record yet) and except a report of a parameter that is already reporting
+    // on this thread: a host that answers a report by setting the parameter again would
+    // otherwise recurse without end.
     void setParameterAutomated(VstInt32 index, float value) override;
+    bool canParameterBeAutomated(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
@@ -53,14 +61,21 @@ public:
     bool getOutputProperties(VstInt32 index, vst::VstPinProperties* properties) override;
     VstInt32 canDo(const char* text) override;
 
-    // Processing. The engine is created at the first resume and kept; the audio callbacks
-    // render silence (processReplacing) or add nothing (process) until then.
+    // Processing. resume prepares a silent engine at the current rate on the dispatcher
+    // thread: the first time, after a suspend (every voice of before has ended) and when the
+    // rate has changed. Until the first resume and while suspended the audio callbacks render
+    // silence (processReplacing) or add nothing (process).
     static constexpr VstInt32 kScratchFrames = 8192;
+    void suspend() override;
     void resume() override;
     VstInt32 processEvents(vst::VstEvents* events) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    VoiceEngine* engine() { return engine_.get(); }
+    // The engine the audio callbacks use (null before the first resume).
+    VoiceEngine* engine() { return engine_.load(std::memory_order_acquire); }
+    // The one holder told about each engine the plug-in hands over (the editor); null
+    // removes it. Told the current engine at once.
+    void setEngineHolder(EngineHolder* holder);
     EventQueue& events() { return events_; }
     // Host sample rate the engine is built with: the current rate in whole hertz, 44100 when it
     // is not a usable number (NaN, infinite, zero or negative), clamped to 8000..768000.
@@ -90,10 +105,21 @@ private:
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
     std::unique_ptr<ProgramStore> programs_;
-    std::vector<unsigned char> chunkBuffer_;
+    ChunkBuffers chunkBuffers_;
+    std::atomic<bool> reporting_{false}; // false while being built and destroyed
+
+    // Hands a new engine to the audio callbacks and to the holder; the one it replaces is kept
+    // until the next change, so a late reader never finds it freed. Dispatcher thread.
+    void installEngine(std::unique_ptr<VoiceEngine> engine);
+    // The engine to render with: null before the first resume and while suspended.
+    VoiceEngine* runningEngine();
 
     // Audio: the engine and everything the audio thread writes.
-    std::unique_ptr<VoiceEngine> engine_;
+    std::unique_ptr<VoiceEngine> ownedEngine_;
+    std::unique_ptr<VoiceEngine> retiredEngine_;
+    std::atomic<VoiceEngine*> engine_{nullptr};
+    std::atomic<bool> running_{false}; // between resume and suspend
+    EngineHolder* engineHolder_ = nullptr;
     EventQueue events_;
     std::vector<float> scratchLeft_;
     std::vector<float> scratchRight_;

@@ -23,8 +23,7 @@ std::vector<unsigned char> writeBankChunk(const std::vector<BankEntry>& entries,
         const std::size_t nameLength = std::min(e.name.size(), kPatchNameLength);
         for (std::size_t i = 0; i < kBankEntryNameField; ++i)
             s.writeByte(i < nameLength ? static_cast<std::uint8_t>(e.name[i]) : 0);
-        for (std::int32_t i = 0; i < e.size; ++i)
-            s.writeByte(e.chunk[i]);
+        s.writeBytes(e.chunk, e.size);
     }
     return {s.data(), s.data() + s.length()};
 }

@@ -62,6 +62,21 @@ void ByteStream::writeByte(std::uint8_t value)
     length_ = std::max(length_, position_);
 }
 
+void ByteStream::writeBytes(const unsigned char* bytes, std::int32_t n)
+{
+    if (n <= 0)
+        return;
+    const std::int32_t room = writable_ ? std::max(capacity_ - position_, 0) : 0;
+    const std::int32_t taken = std::min(n, room);
+    if (taken > 0) {
+        std::memcpy(writable_ + position_, bytes, static_cast<std::size_t>(taken));
+        position_ += taken;
+        length_ = std::max(length_, position_);
+    }
+    if (taken < n)
+        overflowed_ = true;
+}
+
 void ByteStream::writeU32(std::uint32_t value)
 {
     for (int shift = 0; shift < 32; shift += 8)

@@ -26,6 +26,8 @@ public:
     void writeU32(std::uint32_t value);
     void writeInt(std::int32_t value) { writeU32(static_cast<std::uint32_t>(value)); }
     void writeFloat(float value);
+    // n bytes at once, as n writeByte calls would write them.
+    void writeBytes(const unsigned char* bytes, std::int32_t n);
 
     std::int32_t position() const { return position_; }
     std::int32_t length() const { return length_; }

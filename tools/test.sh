@@ -59,10 +59,13 @@ step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-# ThreadSanitizer: the tests that use the patch from several threads.
+# ThreadSanitizer: the tests that use the patch, and the plug-in's host calls, from several
+# threads.
 step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
-  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests
-step "TSan concurrency tests" env TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/ostrel_patch_tests --gtest_brief=1
+  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_host_tests
+step "TSan concurrency tests" bash -c 'export TSAN_OPTIONS=halt_on_error=1;
+  build-tsan/tests/ostrel_patch_tests --gtest_brief=1 &&
+  build-tsan/tests/ostrel_host_tests --gtest_brief=1 --gtest_filter="ConcurrentHostCalls.*"'
 
 # Windows: the DLL, its exports and imports, and the host-level test under Wine.
 step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

@@ -1,84 +1,24 @@
 // Host-level test: drives the built plug-in through the VST 2 binary interface only, the way a
 // host does, and checks its answers. Prints one line per failed check and a closing summary
 // "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE]
-#include "host/vst_abi.h"
+#include "host_support.h"
 #include "loader.h"
 #include "patch/chunk_format.h"
+#include "suites.h"
 
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-using namespace vst;
+using namespace hosttest;
 
 namespace {
-
-int gPassed = 0;
-int gFailed = 0;
-
-void check(bool ok, const std::string& what)
-{
-    if (ok) {
-        ++gPassed;
-    } else {
-        ++gFailed;
-        std::printf("FAIL: %s\n", what.c_str());
-    }
-}
-
-template <typename A, typename B>
-void checkEq(const A& actual, const B& expected, const std::string& what)
-{
-    std::ostringstream s;
-    s << what << " (got " << actual << ", expected " << expected << ")";
-    check(actual == expected, s.str());
-}
-
-struct HostState {
-    VstIntPtr version = 2400;
-    std::vector<std::pair<VstInt32, float>> automation;
-    int wantMidi = 0;
-};
-HostState gHost;
-
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
-{
-    switch (opcode) {
-    case audioMasterVersion: return gHost.version;
-    case audioMasterAutomate: gHost.automation.emplace_back(index, opt); return 0;
-    case audioMasterWantMidi:
-        if (value == 1)
-            ++gHost.wantMidi;
-        return 0;
-    default: return 0;
-    }
-}
-
-using EntryProc = AEffect* (*)(audioMasterCallback);
-
-VstIntPtr call(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-               float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-// Reads a text answer into a buffer larger than any host gives, and checks the plug-in kept
-// within 64 bytes.
-std::string text(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value = 0)
-{
-    char buffer[256];
-    std::memset(buffer, 'Z', sizeof buffer);
-    call(e, opcode, index, value, buffer);
-    check(std::memchr(buffer, 0, 64) != nullptr && buffer[64] == 'Z',
-          "text of opcode " + std::to_string(opcode) + " stays within 64 bytes");
-    buffer[255] = 0;
-    return buffer;
-}
 
 std::string parameterTable(AEffect* e)
 {
@@ -226,43 +166,6 @@ void testPrograms(AEffect* e)
 
 // Plays notes through the audio entry points: replacing overwrites, accumulating adds, the
 // rounding mode is the caller's again afterwards, output is finite and ends in exact silence.
-struct MidiBlock {
-    std::vector<VstMidiEvent> events;
-    std::vector<VstEvent*> pointers;
-    std::vector<unsigned char> list;
-
-    void add(VstInt32 delta, int status, int data1, int data2)
-    {
-        VstMidiEvent e{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof(VstMidiEvent);
-        e.deltaFrames = delta;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(data1);
-        e.midiData[2] = static_cast<char>(data2);
-        events.push_back(e);
-    }
-    void send(AEffect* e)
-    {
-        list.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
-        auto* l = reinterpret_cast<VstEvents*>(list.data());
-        l->numEvents = static_cast<VstInt32>(events.size());
-        for (std::size_t i = 0; i < events.size(); ++i)
-            l->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-        call(e, effProcessEvents, 0, 0, l);
-        events.clear();
-    }
-};
-
-bool finiteAll(const std::vector<float>& v)
-{
-    for (float x : v) {
-        if (!std::isfinite(x))
-            return false;
-    }
-    return true;
-}
-
 void testAudio(AEffect* e)
 {
     call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -452,6 +355,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--info") == 0)
         return describe(argv[2]);
+    if (argc == 4 && std::strcmp(argv[2], "--ending") == 0)
+        return runEnding(argv[1], argv[3]);
     if (argc < 3) {
         std::printf("usage: %s PLUGIN DATA_DIR [--write-golden] [--render FILE]\n", argv[0]);
         return 2;
@@ -482,6 +387,10 @@ int main(int argc, char** argv)
         }
         if (renderPath)
             check(renderToFile(lib, renderPath), std::string("render written to ") + renderPath);
+        testBoundary(lib);
+        testLifecycle(lib);
+        testKeyboardControllers(lib);
+        testEndings(argv[1]);
     }
     std::printf("hosttest: %d passed, %d failed\n", gPassed, gFailed);
     return gFailed == 0 ? 0 : 1;
