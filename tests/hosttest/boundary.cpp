@@ -14,14 +14,6 @@ namespace hosttest {
 
 namespace {
 
-std::vector<unsigned char> presetChunk(AEffect* e)
-{
-    void* data = nullptr;
-    const auto size = call(e, effGetChunk, 1, 0, &data);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
-}
-
 std::uint32_t wordAt(const std::vector<unsigned char>& b, std::size_t at)
 {
     std::uint32_t v = 0;
@@ -86,7 +78,7 @@ void testChunkValuesReachTheHostBounded(PluginLibrary& lib)
     AEffect* e = openInstance(lib, 44100.0f);
     if (!e)
         return;
-    std::vector<unsigned char> chunk = presetChunk(e);
+    std::vector<unsigned char> chunk = takeChunk(e, true);
     const std::size_t oscillators = payloadOf(chunk, 1);
     const std::size_t filter = payloadOf(chunk, 3);
     check(oscillators != 0 && filter != 0, "the preset chunk has oscillator and filter sub-chunks");
@@ -129,7 +121,7 @@ void testChunkValuesReachTheHostBounded(PluginLibrary& lib)
     checkEq(text(e, effGetParamDisplay, 1), expected[1], "tune 1e30 shows the top of the range");
     checkEq(e->getParameter(e, 28), 0.0f, "a NaN cutoff reads as the bottom");
     checkEq(text(e, effGetParamDisplay, 28), expected[2], "a NaN cutoff shows the bottom");
-    check(presetChunk(e) == chunk, "the stored values themselves are kept as the chunk gave them");
+    check(takeChunk(e, true) == chunk, "the stored values themselves are kept as the chunk gave them");
     std::vector<float> l = renderLeft(e, 4096);
     check(finiteAll(l), "and the output stays finite");
     call(e, effClose);

@@ -87,6 +87,19 @@ bool finiteAll(const std::vector<float>& v)
     return std::all_of(v.begin(), v.end(), [](float x) { return std::isfinite(x); });
 }
 
+bool silent(const std::vector<float>& v)
+{
+    return std::all_of(v.begin(), v.end(), [](float x) { return x == 0.0f; });
+}
+
+std::vector<unsigned char> takeChunk(AEffect* e, bool isPreset)
+{
+    void* data = nullptr;
+    const auto size = call(e, effGetChunk, isPreset ? 1 : 0, 0, &data);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
+}
+
 std::vector<float> renderLeft(AEffect* e, int frames)
 {
     std::vector<float> out;

@@ -62,6 +62,10 @@ struct MidiBlock {
 };
 
 bool finiteAll(const std::vector<float>& v);
+bool silent(const std::vector<float>& v);
+
+// A copy of the chunk effGetChunk hands out (a program chunk or the bank); empty when none.
+std::vector<unsigned char> takeChunk(AEffect* e, bool isPreset);
 
 // Renders frames through processReplacing in blocks of at most 512; returns the left channel.
 std::vector<float> renderLeft(AEffect* e, int frames);

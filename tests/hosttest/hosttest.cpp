@@ -310,12 +310,7 @@ int describe(const char* path)
 // a later edit, junk that changes nothing, and the names the default bank installs.
 void testChunks(AEffect* e)
 {
-    auto getChunk = [e](bool isPreset) {
-        void* data = nullptr;
-        const auto size = call(e, effGetChunk, isPreset ? 1 : 0, 0, &data);
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
-    };
+    auto getChunk = [e](bool isPreset) { return takeChunk(e, isPreset); };
     auto startsWith = [](const std::vector<unsigned char>& b, const char* magic) {
         return b.size() >= 4 && std::memcmp(b.data(), magic, 4) == 0;
     };

@@ -12,11 +12,6 @@ namespace hosttest {
 
 namespace {
 
-bool silent(const std::vector<float>& v)
-{
-    return std::all_of(v.begin(), v.end(), [](float x) { return x == 0.0f; });
-}
-
 void send(AEffect* e, std::initializer_list<std::array<int, 3>> messages)
 {
     MidiBlock midi;

@@ -37,11 +37,6 @@ int crossingsOfA440(AEffect* e, int rate)
     return crossings;
 }
 
-bool silent(const std::vector<float>& v)
-{
-    return std::all_of(v.begin(), v.end(), [](float x) { return x == 0.0f; });
-}
-
 } // namespace
 
 int runEnding(const char* plugin, const std::string& ending)

@@ -43,14 +43,6 @@ long long liveHeap()
     return static_cast<long long>(mallinfo2().uordblks);
 }
 
-std::vector<unsigned char> takeChunk(AEffect* e, bool isPreset)
-{
-    void* data = nullptr;
-    const auto size = call(e, effGetChunk, isPreset ? 1 : 0, 0, &data);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
-}
-
 struct Counts {
     std::atomic<long long> programChanges{0}, chunkLoads{0}, chunkSaves{0};
 };
