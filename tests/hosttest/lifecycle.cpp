@@ -10,7 +10,11 @@ namespace hosttest {
 
 namespace {
 
-AEffect* gLeftOpen = nullptr;
+// Ways a host ends: each runs in a child process that ends with std::exit, so the library's
+// unload code and the run-time's exit code meet in every order. What is left open or loaded is
+// kept in globals (volatile, so that the stores stay), as a host keeps it.
+AEffect* volatile gLeftOpen = nullptr;
+PluginLibrary* volatile gLeftLoaded = nullptr;
 
 const char* const kEndings[] = {
     "close-unload-exit", // effClose, unload the library, exit
@@ -42,6 +46,7 @@ int crossingsOfA440(AEffect* e, int rate)
 int runEnding(const char* plugin, const std::string& ending)
 {
     auto* lib = new PluginLibrary(plugin);
+    gLeftLoaded = lib;
     auto entry = reinterpret_cast<EntryProc>(lib->symbol("VSTPluginMain"));
     if (!entry)
         return 3;
@@ -69,6 +74,7 @@ int runEnding(const char* plugin, const std::string& ending)
             std::exit(0);
     }
     delete lib;
+    gLeftLoaded = nullptr;
     std::exit(0);
 }
 
