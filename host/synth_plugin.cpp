@@ -307,7 +307,9 @@ void SynthPlugin::resume()
 
 VstInt32 SynthPlugin::processEvents(VstEvents* events)
 {
-    if (!events)
+    // Events that come while suspended would never sound (resume starts silent); dropping
+    // them also keeps a host that sends without rendering from growing the queue.
+    if (!events || !running_.load(std::memory_order_acquire))
         return 1;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
