@@ -25,7 +25,7 @@ std::vector<unsigned char> writeBankChunk(const std::vector<BankEntry>& entries,
             s.writeByte(i < nameLength ? static_cast<std::uint8_t>(e.name[i]) : 0);
         s.writeBytes(e.chunk, e.size);
     }
-    return {s.data(), s.data() + s.length()};
+    return s.release();
 }
 
 BankReader::BankReader(const unsigned char* data, std::int32_t size) : data_(data), size_(std::max(size, 0))

@@ -34,6 +34,9 @@ public:
     std::int32_t remaining() const { return length_ - position_; }
     bool overflowed() const { return overflowed_; }
     const unsigned char* data() const { return data_; }
+    // The bytes written into an owned buffer, handed over without a copy; the stream is empty
+    // afterwards.
+    std::vector<unsigned char> release();
 
 private:
     std::vector<unsigned char> owned_;
