@@ -17,8 +17,9 @@ ModMatrixView::ModMatrixView(Patch& patch, xPoint origin, xLayer& controls, xLay
     for (int row = 0; row < kModRows; ++row) {
         xFloatParam& amount = *patch.modAmount[static_cast<std::size_t>(row)];
         const xPoint at{origin.x + kKnob.x, origin.y + kKnob.y + kPitch * row};
-        // The hint ends just left of its knob, over the picture's amount column.
-        const xRect place{at.x - 2 - kHintWidth, at.y + 2, kHintWidth, kHintHeight};
+        // The hint sits just left of its knob (44 pixels right of the origin), its middle level
+        // with the knob's.
+        const xRect place{at.x - kHintWidth, at.y + 2, kHintWidth, kHintHeight};
         knobs.push_back(makeValueHint(new xKnob(amount.normalized(), knobStrip, at, {18, 18}), amount.text(), font,
                                       place, " ", hints)
                             .decorator);

@@ -20,7 +20,7 @@ struct ModMatrixView {
     static constexpr vellum::xPoint kCell{97, 47}; // cell (0, 0), 12 x 12
     static constexpr int kPitch = 18;
     static constexpr int kCellSize = 12;
-    static constexpr int kHintWidth = 40;
+    static constexpr int kHintWidth = 32; // "-1.000" fits; the hint ends where the knob begins
 
     // Adds the knobs and switches to `controls` and the hints to `hints`.
     ModMatrixView(Patch& patch, vellum::xPoint origin, vellum::xLayer& controls, vellum::xLayer& hints,

@@ -7,6 +7,7 @@
 #include "editor/editor_style.h"
 #include "editor/value_hint.h"
 #include "editor/wave_thumbnails.h"
+#include "engine/voice_engine.h"
 #include "gui/click_cycler.h"
 #include "gui/color_panel.h"
 #include "gui/cycle_switch.h"
@@ -108,8 +109,9 @@ SynthEditor::~SynthEditor()
     root_.removeLayer(background_);
 }
 
-void SynthEditor::setPlayPositions(const PlayPositions* positions)
+void SynthEditor::engineChanged(VoiceEngine* engine)
 {
+    const PlayPositions* positions = engine ? engine->playPositions() : nullptr;
     mixEditor_->setPlayPositions(positions);
     filterEditor_->setPlayPositions(positions);
     ampEditor_->setPlayPositions(positions);

@@ -9,6 +9,7 @@
 #include "editor/mix_envelope_editor.h"
 #include "editor/mod_matrix_view.h"
 #include "editor/wave_selector.h"
+#include "engine/engine_holder.h"
 #include "gui/bitmap.h"
 #include "gui/hover_hint.h"
 #include "gui/layer.h"
@@ -19,8 +20,6 @@
 #include "patch/patch.h"
 
 namespace ostrel {
-
-class PlayPositions;
 
 // The synthesizer's one editor screen, 760 x 500 pixels: every setting of the patch at once,
 // each control bound to its parameter's views, so host automation, program changes, chunk
@@ -33,20 +32,24 @@ class PlayPositions;
 // binding, from the process's resource package and wave bank; its layers go to the root, which
 // draws them whenever the host's window is open. Construction and destruction on the
 // user-interface thread; the editor removes its layers from the root when it goes.
-class SynthEditor {
+//
+// The plug-in hands it every engine it builds (EngineHolder); the envelope editors then show
+// where the last started voice stands, from the play positions the engine publishes.
+class SynthEditor final : public EngineHolder {
 public:
     static constexpr int kWidth = 760;
     static constexpr int kHeight = 500;
     static constexpr int kControlLayers = 4;
 
     SynthEditor(vellum::xRootInterface& root, Patch& patch);
-    ~SynthEditor();
+    ~SynthEditor() override;
     SynthEditor(const SynthEditor&) = delete;
     SynthEditor& operator=(const SynthEditor&) = delete;
 
-    // Where the running engine publishes its play positions (null: no engine, no markers). Any
-    // thread; the record must outlive the editor.
-    void setPlayPositions(const PlayPositions* positions);
+    // The engine's play positions record reaches the three envelope editors (none: no markers).
+    // Called on the dispatcher thread while the editor may be drawing; the record must outlive
+    // the editor.
+    void engineChanged(VoiceEngine* engine) override;
 
     // The widgets tests and tools reach.
     MixEnvelopeEditor& mixEditor() { return *mixEditor_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 
 #include "gui/host_window.h"
@@ -25,6 +26,13 @@ public:
     // The host's idle call while the editor is open.
     virtual void idle() = 0;
 };
+
+// The rectangle of an editor of that size at the top-left corner of the host's window.
+inline vst::ERect editorRectOf(int width, int height)
+{
+    const auto field = [](int v) { return static_cast<vst::VstInt16>(std::clamp(v, 0, 32767)); };
+    return {0, 0, field(height), field(width)};
+}
 
 // The binding of the platform the module is built for: editor_binding_win32.cpp and
 // editor_binding_posix.cpp, chosen by the build.

@@ -1,8 +1,6 @@
 // The editor on Linux until the X11 window binding is here: the widgets are built and follow
 // the patch, but no window can be opened (open answers false, so hosts show their own
 // generic editor).
-#include <algorithm>
-
 #include "host/editor_binding.h"
 
 namespace ostrel {
@@ -14,11 +12,7 @@ public:
     WindowlessBinding(int width, int height) : width_(width), height_(height) { }
 
     vellum::xHostWindow& window() override { return *this; }
-    vst::ERect rect() override
-    {
-        const auto field = [](int v) { return static_cast<vst::VstInt16>(std::clamp(v, 0, 32767)); };
-        return {0, 0, field(height_), field(width_)};
-    }
+    vst::ERect rect() override { return editorRectOf(width_, height_); }
     bool open(void*) override { return false; }
     void close() override { }
     void idle() override { }

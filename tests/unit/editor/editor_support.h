@@ -19,6 +19,7 @@
 #include "gui/root.h"
 #include "gui/shared_ref.h"
 #include "patch/patch.h"
+#include "tests/support/module_data.h"
 
 // The editor on the committed resources and waves, in a headless window, over a patch of its
 // own that starts as the Init patch.
@@ -31,27 +32,11 @@ inline std::string sourceDir()
     return here.substr(0, here.rfind("/tests/unit/editor/"));
 }
 
-inline std::vector<char> readSourceFile(const std::string& path)
-{
-    std::ifstream in(sourceDir() + "/" + path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The process's resource package and wave bank, as the module builds them at load.
 inline void loadModuleData()
 {
-    static const bool loaded = [] {
-        const std::vector<char> index = readSourceFile("resources/gui/index.xml");
-        const std::vector<char> blob = readSourceFile("resources/gui/package.bin");
-        const std::vector<char> waves = readSourceFile("resources/waves.bin");
-        return vellum::createPackage(index.data(), index.size(), reinterpret_cast<const std::uint8_t*>(blob.data()),
-                                     blob.size())
-            && ostrel::buildWaveBank(reinterpret_cast<const unsigned char*>(waves.data()), waves.size());
-    }();
-    if (!loaded)
-        throw std::runtime_error("resources missing");
+    static const std::vector<unsigned char> bank = moduledata::load(sourceDir() + "/resources");
+    (void)bank;
 }
 
 struct NoHost final : ostrel::AutomationSink {
