@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -44,11 +45,10 @@ struct HostEvent {
 };
 std::vector<HostEvent> gEvents;
 
-vst::VstIntPtr hostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr,
-                            void*, float opt)
+vst::VstIntPtr hostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr, void*,
+                            float opt)
 {
-    if (opcode == vst::audioMasterAutomate || opcode == vst::audioMasterBeginEdit
-        || opcode == vst::audioMasterEndEdit)
+    if (opcode == vst::audioMasterAutomate || opcode == vst::audioMasterBeginEdit || opcode == vst::audioMasterEndEdit)
         gEvents.push_back({effect, opcode, index, opt});
     return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
@@ -64,7 +64,7 @@ vst::VstIntPtr call(vst::AEffect* e, vst::VstInt32 opcode, vst::VstInt32 index =
 struct Mirror {
     explicit Mirror(const std::vector<unsigned char>& bank)
         : binding(new HeadlessEditorBinding(kWidth, kHeight)),
-          plugin(hostCallback, std::unique_ptr<EditorBinding>(binding), bank.data(), bank.size())
+          plugin(hostCallback, bank.data(), bank.size(), std::unique_ptr<EditorBinding>(binding))
     { }
     // Takes the DLL's current program and renders it.
     std::vector<std::uint8_t> render(vst::AEffect* effect)
@@ -106,8 +106,7 @@ bool bracketed(vst::AEffect* effect, std::size_t from, vst::VstInt32 index, int 
     }
     why = " (" + std::to_string(seen.size()) + " events, " + std::to_string(reports) + " reports)";
     return seen.size() >= 2 && seen.front() == vst::audioMasterBeginEdit && seen.back() == vst::audioMasterEndEdit
-        && reports >= changes
-        && std::count(seen.begin(), seen.end(), vst::audioMasterBeginEdit) == 1
+        && reports >= changes && std::count(seen.begin(), seen.end(), vst::audioMasterBeginEdit) == 1
         && std::count(seen.begin(), seen.end(), vst::audioMasterEndEdit) == 1;
 }
 
@@ -244,8 +243,8 @@ int main(int argc, char** argv)
     }
     HMODULE library = LoadLibraryA(argv[1]);
     using Entry = vst::AEffect* (*)(vst::audioMasterCallback);
-    auto entry = library ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")))
-                         : nullptr;
+    auto entry =
+        library ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain"))) : nullptr;
     if (!entry) {
         std::fprintf(stderr, "editortest: cannot load %s\n", argv[1]);
         return 2;
@@ -295,7 +294,8 @@ int main(int argc, char** argv)
         from = gEvents.size();
         other.click(370 + 97 + 18 * 8 + 6, 47 + 18 * 6 + 6);
         std::string why;
-        check(bracketed(second, from, mirror.indexOf(&cell), 1, why), "second instance: a clicked cell is reported" + why);
+        check(bracketed(second, from, mirror.indexOf(&cell), 1, why),
+              "second instance: a clicked cell is reported" + why);
         check(effect->getParameter(effect, mirror.indexOf(&cell)) == firstValue,
               "second instance: the first instance's cell stays");
         closeEditor(other);

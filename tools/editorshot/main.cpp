@@ -32,8 +32,8 @@ struct Options {
     std::string preset;
     int program = -1;
     std::string programName;
-    int selector = -1;   // oscillator 0..3
-    int hoverWave = -1;  // wave number 32..127
+    int selector = -1;  // oscillator 0..3
+    int hoverWave = -1; // wave number 32..127
     int restX = -1;
     int restY = -1;
     std::string out;
@@ -51,7 +51,8 @@ int number(const std::string& option, const std::string& text, int low, int high
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || value < low || value > high)
-        throw std::runtime_error(option + " needs a number from " + std::to_string(low) + " to " + std::to_string(high));
+        throw std::runtime_error(option + " needs a number from " + std::to_string(low) + " to "
+                                 + std::to_string(high));
     return static_cast<int>(value);
 }
 
@@ -137,7 +138,7 @@ pngio::Image render(const Options& o)
     const std::vector<unsigned char> defaultBank = moduledata::load(o.resources);
     auto owned = std::make_unique<HeadlessEditorBinding>(SynthEditor::kWidth, SynthEditor::kHeight);
     vellum::xHeadlessWindow& window = owned->headless();
-    SynthPlugin plugin(hostCallback, std::move(owned), defaultBank.data(), defaultBank.size());
+    SynthPlugin plugin(hostCallback, defaultBank.data(), defaultBank.size(), std::move(owned));
     if (!o.bank.empty())
         loadPresetFile(plugin, o.bank, PresetKind::Bank);
     if (!o.preset.empty())
@@ -148,7 +149,8 @@ pngio::Image render(const Options& o)
         // A click on the oscillator's thumbnail opens its selector.
         window.click(vellum::xMouseButton::left, 200 + 45 * o.selector + 16, 50 + 9);
         if (o.hoverWave >= 0) {
-            const vellum::xPoint cell = plugin.editor()->waveSelector(o.selector).cellOf(o.hoverWave - kWaveNumberOffset);
+            const vellum::xPoint cell =
+                plugin.editor()->waveSelector(o.selector).cellOf(o.hoverWave - kWaveNumberOffset);
             window.move(cell.x + 26, cell.y + 10);
         }
     }
@@ -159,8 +161,7 @@ pngio::Image render(const Options& o)
     }
     window.paintAll();
     const vellum::xPixelBuffer& surface = window.surface();
-    return pngio::fromWindowPixels(surface.pixelAt(0, 0), SynthEditor::kWidth, SynthEditor::kHeight,
-                                   surface.stride());
+    return pngio::fromWindowPixels(surface.pixelAt(0, 0), SynthEditor::kWidth, SynthEditor::kHeight, surface.stride());
 }
 
 } // namespace
