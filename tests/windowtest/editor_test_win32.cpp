@@ -270,6 +270,9 @@ int main(int argc, char** argv)
                                   "the window shows what the headless render of the program shows");
 
         playInput(editor, mirror);
+        windowtest::pump(200);
+        windowtest::comparePixels(windowtest::readWindow(editor.window, kWidth, kHeight), mirror.render(effect), kWidth,
+                                  "after the input the window shows every change it made");
 
         // A program change from the host while the editor is open redraws it.
         call(effect, vst::effSetProgram, 0, 3);
