@@ -45,6 +45,9 @@ private:
         Standing load() const noexcept;
     };
 
+    // The audio thread must never wait on a lock hidden in an atomic.
+    static_assert(std::atomic<float>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
     std::atomic<bool> hasVoice_{false};
     AtomicStanding mix_;
     AtomicStanding filter_;
