@@ -2,9 +2,10 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# toolkit's window binding in a Windows program under Wine with Xvfb; the checks of the DLL's
-# exports and imports; the resource generators' reproduction tests, the toolkit's reference
-# picture and the fuzzing corpus. Ends with one summary line.
+# toolkit's window binding in a Windows program under Wine with Xvfb; the plug-in's editor
+# opened through the DLL by a test host of ours and driven with real input there; the checks of
+# the DLL's exports and imports; the resource generators' reproduction tests, the reference
+# pictures of the toolkit's gallery and of the editor, and the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -61,8 +62,9 @@ step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_O
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 # ThreadSanitizer: the tests that use the patch, and the plug-in's host calls, from several
-# threads, and the toolkit's (its controls hear parameter changes from any thread while the
-# window paints).
+# threads, the toolkit's (its controls hear parameter changes from any thread while the
+# window paints), the editor's, and the plug-in's editor driven and painted on one thread
+# while notes play on another.
 step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
   -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests ostrel_editor_tests ostrel_host_tests
 step "TSan concurrency tests" bash -c 'export TSAN_OPTIONS=halt_on_error=1;
