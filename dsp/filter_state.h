@@ -11,9 +11,9 @@ namespace ostrel {
 
 // The settings and the stage memory of one multimode filter between blocks: the cutoff
 // coordinate and stage coefficient of the last block and of the next, the resonance and
-// mode, and the four stage outputs with the delayed first stage. Both the single filter
-// (MultimodeFilter) and the engine's runner, which filters several voices side by side, keep
-// their state in this record, so the settings behave the same in both.
+// mode, and the four stage outputs with the delayed first stage. Both the single reference
+// filter (MultimodeFilter) and the side-by-side runner (runFilterLanes) keep their state in
+// this record.
 //
 // Construction takes the shared tables of the rate (may allocate and lock); the rest is
 // real-time safe.

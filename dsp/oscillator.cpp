@@ -12,7 +12,7 @@ namespace ostrel {
 namespace {
 
 // Shared by every noise oscillator of the process, never reset.
-std::atomic<std::uint32_t> gNoiseSeed{22222u};
+std::atomic<std::uint32_t> gNoiseSeed{NoiseSeed::kInitial};
 
 constexpr double kTwoPow32 = 4294967296.0;
 constexpr double kInvTwoPow28 = 1.0 / 268435456.0; // 16384 * 16384 stands for 1.0
@@ -157,13 +157,12 @@ void Oscillator::render(float* out, int n) noexcept
         };
         if (amplitude == 0.0) {
             // Nothing is added, but the sequence moves on as if it had been.
-            for (int j = 0; j < n; ++j)
-                seed = seed * 196314165u + 907633515u;
+            seed = NoiseSeed::skip(n).apply(seed);
             storeSeed(seed);
             return;
         }
         for (int j = 0; j < n; ++j) {
-            seed = seed * 196314165u + 907633515u;
+            seed = NoiseSeed::next(seed);
             const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
             out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
         }

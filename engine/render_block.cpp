@@ -68,7 +68,7 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
 
     // The sounding voices render in index order; their filters run together in between,
     // which gives the same bits as rendering each voice whole in turn.
-    std::array<VoiceFilterState*, kMaxVoices> filters{};
+    std::array<FilterState*, kMaxVoices> filters{};
     std::array<float*, kMaxVoices> blocks{};
     std::array<int, kMaxVoices> sounding{};
     int count = 0;
@@ -82,7 +82,7 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
         blocks[c] = block;
         sounding[c] = i;
     }
-    runVoiceFilters(filters.data(), blocks.data(), count, kSubBlock, filterDither);
+    runFilterLanes(filters.data(), blocks.data(), count, kSubBlock, filterDither);
 
     for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
         const int i = sounding[c];

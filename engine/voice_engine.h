@@ -1,10 +1,10 @@
 #pragma once
 
 #include "dsp/chorus.h"
-#include "dsp/multimode_filter.h"
 #include "dsp/random.h"
 #include "dsp/wave_bank.h"
 #include "engine/decimator.h"
+#include "engine/engine_sizes.h"
 #include "engine/event_queue.h"
 #include "engine/lfo.h"
 #include "engine/modulation.h"
@@ -30,9 +30,7 @@ class Patch;
 // lastStartedVoice() and that voice's envelopes without a lock, for display only.
 class VoiceEngine {
 public:
-    static constexpr int kMaxVoices = 32;
     static constexpr int kInitialVoices = 8;
-    static constexpr int kSubBlock = 64;              // internal samples
     static constexpr int kMaxBlock = 8000;            // host frames per renderBlock call
     static constexpr int kInternalBufferSize = 16384; // holds 2 * kMaxBlock + carry
 
@@ -105,9 +103,9 @@ private:
     float wheel = 0.0f;
     float pressure = 0.0f;
 
-    Random random; // the LFOs' sample-and-hold and the chorus rate factors
-    DitherSeed filterDither;
-    NoiseSeed noiseSeed; // the noise of this engine's oscillators: reproducible per instance
+    Random random;          // the LFOs' sample-and-hold and the chorus rate factors
+    NoiseSeed filterDither; // the input dither of this engine's filters
+    NoiseSeed noiseSeed;    // the noise of this engine's oscillators: reproducible per instance
     std::array<std::unique_ptr<Voice>, kMaxVoices> voices;
     int activeVoices = kInitialVoices;
     std::array<int, kMaxVoices> held{};

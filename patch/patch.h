@@ -1,6 +1,7 @@
 #pragma once
 
 #include "patch/param.h"
+#include "patch/patch_sizes.h"
 #include "patch/registry.h"
 
 #include <array>
@@ -11,25 +12,6 @@
 #include <vector>
 
 namespace ostrel {
-
-// Sizes of the patch's parameter groups.
-inline constexpr int kOscCount = 4;
-inline constexpr int kMixPointCount = 5;
-inline constexpr int kMixTimeCount = 4;
-inline constexpr int kFilterLevelCount = 5;
-inline constexpr int kFilterTimeCount = 4;
-inline constexpr int kAmpLevelCount = 4;
-inline constexpr int kAmpTimeCount = 4;
-inline constexpr int kLfoCount = 2;
-inline constexpr int kModRows = 7;
-inline constexpr int kModColumns = 15;
-inline constexpr int kPanCount = 8;
-inline constexpr int kLoopModeCount = 7;
-inline constexpr int kRepeatCount = 8;
-inline constexpr int kLfoWaveCount = 6;
-inline constexpr int kFilterModeCount = 16;
-inline constexpr int kFilterTypeCount = 4;
-inline constexpr std::size_t kPatchNameLength = 24;
 
 // Which modulation cells exist: a character other than a blank marks a cell.
 extern const std::array<const char*, kModRows> modRouteMask;

@@ -326,7 +326,7 @@ TEST(MultimodeFilterSignal, SilenceGivesOnlyTheFilteredDither)
 
 TEST(MultimodeFilterSignal, DitherSeedCanBeSharedBetweenFilters)
 {
-    DitherSeed seed;
+    NoiseSeed seed;
     MultimodeFilter a(kRate, &seed), b(kRate, &seed);
     MultimodeFilter own(kRate);
     std::vector<float> silence(kBlock, 0.0f), outA(kBlock), outB(kBlock), outOwn(kBlock);
@@ -335,7 +335,7 @@ TEST(MultimodeFilterSignal, DitherSeedCanBeSharedBetweenFilters)
     own.processBlock(outOwn.data(), silence.data(), kBlock);
     EXPECT_EQ(outA, outOwn); // both start from 22222
     EXPECT_NE(outB, outA);   // b continued the shared sequence
-    EXPECT_NE(seed.value, DitherSeed::kInitial);
+    EXPECT_NE(seed.value, NoiseSeed::kInitial);
 }
 
 TEST(MultimodeFilterSignal, Mode0AtTheTopCoordinatePassesATone)

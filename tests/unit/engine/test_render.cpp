@@ -277,8 +277,8 @@ TEST(Snapshot, OutOfRangeValuesBecomeSafe)
     EXPECT_EQ(v.lfoWave[0], 0);
     EXPECT_NEAR(v.volumeGain, 10.0, 1e-9); // +20 dB, the top of the range
     EXPECT_EQ(v.cutoff, 0.0);
-    EXPECT_NEAR(v.ampTime[3], 0.01, 1e-12);
-    EXPECT_NEAR(v.mixTime[0], 0.01, 1e-9);
+    EXPECT_NEAR(v.ampTimeSeconds[3], 0.01, 1e-12);
+    EXPECT_NEAR(v.mixTimeSeconds[0], 0.01, 1e-9);
     EXPECT_EQ(v.panSlot[2], 1.0);
     EXPECT_EQ(m.amount[4], -1.0f);
     p.polyphony->value().set(std::numeric_limits<float>::quiet_NaN());

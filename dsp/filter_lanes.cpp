@@ -1,8 +1,8 @@
-// Multi-voice runner of the voices' multimode filters. The filter's feedback path is one long
-// chain of dependent operations per sample, so a single voice keeps the processor waiting on
-// latencies; running several voices' chains in the same loop keeps it busy. Every voice still
-// sees exactly the operations of the single-voice filter, in the same order.
-#include "engine/render_filters.h"
+// Side-by-side runner of multimode filters. The filter's feedback path is one long chain of
+// dependent operations per sample, so a single filter keeps the processor waiting on
+// latencies; running several filters' chains in the same loop keeps it busy. Every filter
+// still sees exactly the operations of the single filter, in the same order.
+#include "dsp/filter_lanes.h"
 
 #include "dsp/cpu_features.h"
 #include "dsp/filter_design.h"
@@ -24,13 +24,9 @@ using namespace filter_design;
 namespace {
 
 constexpr int kLanes = 8;
-constexpr int kMaxSamples = 64;
+constexpr int kMaxSamples = kFilterLanesMaxBlock;
 
-} // namespace
-
-namespace {
-
-// Per-lane state of a group of L voices of one structure while their block runs. Unused
+// Per-lane state of a group of L filters of one structure while their block runs. Unused
 // lanes run on silence and are not written back.
 template <int L>
 struct LaneState {
@@ -41,9 +37,9 @@ struct LaneState {
     float data[kMaxSamples][L]; // sample-major, so each step of the lanes is contiguous
 };
 
-// The sample loop of the filter for L voices side by side, in three steps per sample. Each
-// short loop over the lanes does one step of the single-voice filter for every voice, so it
-// compiles to vector instructions; the arithmetic of each voice is unchanged, operation by
+// The sample loop of the filter for L filters side by side, in three steps per sample. Each
+// short loop over the lanes does one step of the single filter for every lane, so it
+// compiles to vector instructions; the arithmetic of each filter is unchanged, operation by
 // operation.
 
 // Input with its dither: u = in * inputGain + seed * 5e-13.
@@ -51,7 +47,7 @@ template <int L>
 [[gnu::always_inline]] inline void laneInputs(LaneState<L>& st, int j, double* u) noexcept
 {
     for (int l = 0; l < L; ++l) {
-        st.seed[l] = nextDitherSeed(st.seed[l]);
+        st.seed[l] = NoiseSeed::next(st.seed[l]);
         u[l] = static_cast<double>(st.data[j][l]) * kInputGain
             + static_cast<double>(static_cast<std::int32_t>(st.seed[l])) * kDitherScale;
     }
@@ -167,10 +163,10 @@ std::atomic<bool> gUseAvx2{cpuHasAvx2()};
 
 } // namespace
 
-// One group of up to L voices of the same structure, run sample by sample side by side.
-struct VoiceFilterRunner {
+// One group of up to L filters of the same structure, run sample by sample side by side.
+struct FilterLaneRunner {
     template <bool kThreePole, int L>
-    static void run(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
+    static void run(FilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
                     int n) noexcept
     {
         const float* saturation = filters[0]->tables->saturation->data() + FilterTables::kSaturationCentre;
@@ -184,7 +180,7 @@ struct VoiceFilterRunner {
                 st.data[j][l] = 0.0f;
         }
         for (int l = 0; l < lanes; ++l) {
-            const VoiceFilterState& f = *filters[l];
+            const FilterState& f = *filters[l];
             const BlockRamps ramps = f.ramps(n);
             st.g[l] = ramps.g;
             st.dg[l] = ramps.dg;
@@ -212,7 +208,7 @@ struct VoiceFilterRunner {
             filterLanesBaseline<kThreePole, L>(st, n, saturation);
 
         for (int l = 0; l < lanes; ++l) {
-            VoiceFilterState& f = *filters[l];
+            FilterState& f = *filters[l];
             for (int j = 0; j < n; ++j)
                 buffers[l][j] = st.data[j][l];
             f.endBlock(st.s1[l], st.s2[l], st.s3[l], st.s4[l], st.d[l]);
@@ -220,7 +216,7 @@ struct VoiceFilterRunner {
     }
 
     template <bool kThreePole>
-    static void runGroup(VoiceFilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
+    static void runGroup(FilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
                          int n) noexcept
     {
         if (lanes == 1)
@@ -232,35 +228,18 @@ struct VoiceFilterRunner {
     }
 };
 
-void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, int count, int n,
-                     DitherSeed& dither) noexcept
+void runFilterLanes(FilterState* const* filters, float* const* buffers, int count, int n, NoiseSeed& dither) noexcept
 {
-    constexpr int kMaxVoices = 32;
-    count = std::clamp(count, 0, kMaxVoices);
-    n = std::min(n, kMaxSamples);
-    if (count == 0 || n <= 0)
+    if (count <= 0 || n <= 0 || n > kMaxSamples)
         return;
 
     // Each filter starts where the previous one in the given order would have left the
-    // shared dither sequence.
-    // n steps of the generator at once: seed -> multiplier * seed + increment (mod 2^32).
-    std::uint32_t multiplier = 1u;
-    std::uint32_t increment = 0u;
-    for (int j = 0; j < n; ++j) {
-        multiplier *= 196314165u;
-        increment = increment * 196314165u + 907633515u;
-    }
-    std::array<std::uint32_t, kMaxVoices> startSeed{};
-    std::uint32_t seed = dither.value;
-    for (int v = 0; v < count; ++v) {
-        startSeed[static_cast<std::size_t>(v)] = seed;
-        seed = seed * multiplier + increment;
-    }
-    dither.value = seed;
+    // shared dither sequence: filter v starts v blocks of n steps after the shared seed.
+    const NoiseSeed::Skip block = NoiseSeed::skip(n);
 
-    // Group by structure, then run the groups kLanes voices at a time.
+    // Group by structure, then run the groups kLanes filters at a time.
     for (const bool threePole : {false, true}) {
-        std::array<VoiceFilterState*, kLanes> groupFilters{};
+        std::array<FilterState*, kLanes> groupFilters{};
         std::array<float*, kLanes> groupBuffers{};
         std::array<std::uint32_t, kLanes> groupSeeds{};
         int lanes = 0;
@@ -268,28 +247,30 @@ void runVoiceFilters(VoiceFilterState* const* filters, float* const* buffers, in
             if (lanes == 0)
                 return;
             if (threePole)
-                VoiceFilterRunner::runGroup<true>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes,
-                                                  n);
+                FilterLaneRunner::runGroup<true>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes, n);
             else
-                VoiceFilterRunner::runGroup<false>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes,
-                                                   n);
+                FilterLaneRunner::runGroup<false>(groupFilters.data(), groupBuffers.data(), groupSeeds.data(), lanes,
+                                                  n);
             lanes = 0;
         };
-        for (int v = 0; v < count; ++v) {
+        std::uint32_t seed = dither.value;
+        for (int v = 0; v < count; ++v, seed = block.apply(seed)) {
             if (filters[v]->threePole() != threePole)
                 continue;
             const auto l = static_cast<std::size_t>(lanes++);
             groupFilters[l] = filters[v];
             groupBuffers[l] = buffers[v];
-            groupSeeds[l] = startSeed[static_cast<std::size_t>(v)];
+            groupSeeds[l] = seed;
             if (lanes == kLanes)
                 flush();
         }
         flush();
     }
+    for (int v = 0; v < count; ++v)
+        dither.value = block.apply(dither.value);
 }
 
-bool selectVoiceFilterKernel(bool avx2) noexcept
+bool selectFilterLanesKernel(bool avx2) noexcept
 {
     const bool available = cpuHasAvx2();
     gUseAvx2.store(avx2 && available, std::memory_order_relaxed);
