@@ -6,7 +6,9 @@
 // powers of two), so both builds compute the same bits: the C libraries of the native and
 // the Windows build round their transcendental functions differently in the last place.
 // Accuracy is within a few units in the last place of double precision over the ranges used
-// (tables, LFO, envelope release). The build turns off FMA contraction, which keeps the
+// (tables, LFO, envelope release, pitch, envelope times, volume). The audio path runs with
+// rounding toward minus infinity, under which the C libraries' functions are not reliable at
+// all; these are plain arithmetic and give the same bits in any build under any mode. The build turns off FMA contraction, which keeps the
 // evaluation order fixed.
 namespace ostrel::portable {
 
@@ -55,6 +57,25 @@ inline double exp2(double x) noexcept
         return 0.0;
     const double k = std::floor(x);
     return std::ldexp(exp((x - k) * 0.69314718055994530942), static_cast<int>(k));
+}
+
+// 10^x. x = k log10(2) + r with |r| <= log10(2) / 2, log10(2) split so that k * kLog10Of2Hi
+// is exact; then 10^x = 2^k e^(r ln 10).
+inline double exp10(double x) noexcept
+{
+    if (std::isnan(x))
+        return x;
+    if (x > 308.3)
+        return HUGE_VAL;
+    if (x < -323.7)
+        return 0.0;
+    constexpr double kLog2Of10 = 3.32192809488736234787;
+    constexpr double kLog10Of2Hi = 3.01029995663611771306e-01; // low 13 bits zero
+    constexpr double kLog10Of2Lo = 3.69423907715893078616e-13;
+    constexpr double kLn10 = 2.30258509299404568402;
+    const double k = std::floor(x * kLog2Of10 + 0.5);
+    const double r = (x - k * kLog10Of2Hi) - k * kLog10Of2Lo;
+    return std::ldexp(exp(r * kLn10), static_cast<int>(k));
 }
 
 namespace detail {

@@ -1,5 +1,6 @@
 #include "engine/snapshot.h"
 
+#include "dsp/portable_math.h"
 #include "dsp/wave_names.h"
 #include "patch/patch.h"
 
@@ -33,12 +34,12 @@ int readIndex(xIntParam* param, int count, int fallback)
 
 double envelopeSeconds(double setting) noexcept
 {
-    return std::pow(10.0, 3.0 * setting) * 10.0 * 0.001;
+    return portable::exp10(3.0 * setting) * 10.0 * 0.001;
 }
 
 double volumeGainOf(double decibels) noexcept
 {
-    return decibels < -39.0 ? 0.0 : std::pow(10.0, decibels / 20.0);
+    return decibels < -39.0 ? 0.0 : portable::exp10(decibels / 20.0);
 }
 
 int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept

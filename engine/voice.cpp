@@ -1,6 +1,7 @@
 #include "engine/voice.h"
 
 #include "dsp/filter_lanes.h"
+#include "dsp/portable_math.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,7 +152,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
     for (std::size_t k = 0; k < oscillators.size(); ++k) {
         const double pitch = (base + p.oscTuning[k]) / 12.0 + static_cast<double>(m.pitchBend)
             + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
-        oscillators[k].setFrequency(kA4 * std::exp2(pitch));
+        oscillators[k].setFrequency(kA4 * portable::exp2(pitch));
         oscillators[k].setWave(p.oscWave[k]);
     }
 
