@@ -8,6 +8,7 @@
 #include "engine/render_callback.h"
 #include "engine/voice_engine.h"
 #include "patch/patch.h"
+#include "tests/support/wave_resources.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,17 +25,9 @@ using namespace ostrel;
 void buildBenchWaves()
 {
     static const bool built = [] {
-        std::vector<unsigned char> bytes(kWavesResourceSize);
-        for (std::size_t w = 0; w < static_cast<std::size_t>(kStoredWaveCount); ++w) {
-            for (std::size_t i = 0; i < static_cast<std::size_t>(kRawWaveLength); ++i) {
-                const double x = 2.0 * 3.141592653589793 * static_cast<double>(i) / kRawWaveLength;
-                const double s =
-                    0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
-                const auto code = static_cast<std::uint16_t>(2048 + std::lround(1900.0 * s));
-                bytes[2 * (w * kRawWaveLength + i)] = static_cast<unsigned char>(code & 0xFF);
-                bytes[2 * (w * kRawWaveLength + i) + 1] = static_cast<unsigned char>(code >> 8);
-            }
-        }
+        const std::vector<unsigned char> bytes = testing::drawnWavesResource(1900.0, [](int w, double x) {
+            return 0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
+        });
         return buildWaveBank(bytes.data(), bytes.size());
     }();
     (void)built;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
 namespace ostrel {
@@ -61,6 +63,48 @@ TEST(Decimator, SplittingTheStreamGivesTheSameBits)
     }
     ASSERT_EQ(done, 1000);
     EXPECT_EQ(got, expected);
+}
+
+TEST(Decimator, IsTheFirWrittenOutWhateverTheSplitOfTheStream)
+{
+    // The 39-tap filter of the whole stream, one output at a time: output m is centred on
+    // input 2m - 20 (zeros before the stream), the centre tap times that input, then for
+    // d = 1..19 the tap times the pair of inputs d either side, each pair summed in single
+    // precision, everything accumulated in double in that order.
+    constexpr int kOutputs = 1500;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> signal(-1.0f, 1.0f);
+    std::vector<float> in(2 * kOutputs);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = i % 97 == 0 ? 3e4f * signal(rng) : i % 89 == 0 ? 1e-30f : signal(rng);
+    const auto input = [&in](int i) { return i < 0 ? 0.0f : in[static_cast<std::size_t>(i)]; };
+
+    for (const int mode : {FE_TONEAREST, FE_DOWNWARD}) { // the audio callback rounds down
+        ASSERT_EQ(std::fesetround(mode), 0);
+        std::vector<float> expected(kOutputs);
+        for (int m = 0; m < kOutputs; ++m) {
+            const int c = 2 * m - 20;
+            double sum = Decimator::kCentre * static_cast<double>(input(c));
+            for (int d = 1; d <= Decimator::kHalfTaps; ++d)
+                sum += static_cast<double>(Decimator::kSideTaps[static_cast<std::size_t>(d)])
+                    * static_cast<double>(input(c - d) + input(c + d));
+            expected[static_cast<std::size_t>(m)] = static_cast<float>(sum);
+        }
+        const std::vector<std::vector<int>> splits = {
+            {kOutputs}, {1, 1, 1, 2, 19, 20, 21, 1435}, {32, 32, 32, 32, 1372}, {7, 100, 3, 857, 533}};
+        for (const auto& split : splits) {
+            Decimator d;
+            std::vector<float> got(kOutputs, -9.0f);
+            int done = 0;
+            for (int n : split) {
+                d.decimate(got.data() + done, in.data() + 2 * done, n);
+                done += n;
+            }
+            ASSERT_EQ(done, kOutputs);
+            EXPECT_EQ(got, expected) << "rounding mode " << mode << ", first call " << split[0];
+        }
+    }
+    std::fesetround(FE_TONEAREST);
 }
 
 TEST(Decimator, StopsHalfTheInternalRate)
