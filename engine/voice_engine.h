@@ -33,6 +33,8 @@ public:
     static constexpr int kInitialVoices = 8;
     static constexpr int kMaxBlock = 8000;            // host frames per renderBlock call
     static constexpr int kInternalBufferSize = 16384; // holds 2 * kMaxBlock + carry
+    static_assert(kInternalBufferSize >= 2 * kMaxBlock + kSubBlock - 1, "a block and its carry fit");
+    static_assert(Decimator::kMaxOutput >= kMaxBlock, "one decimate call takes a whole block");
 
     // hostSampleRate: whole hertz, at least 1; the engine runs at twice that rate.
     explicit VoiceEngine(int hostSampleRate, const WaveBank& bank = waveBank());
