@@ -40,7 +40,7 @@ private:
 // for +-infinity.
 class DecibelMapping final : public xValueMapping {
 public:
-    static constexpr double kInfinity = vellum::kPlusInfinity;
+    static constexpr double kInfinity = static_cast<double>(vellum::kPlusInfinity);
     DecibelMapping(double minDb, double maxDb);
     double toValue(double x) const override;
     double toNormalized(double v) const override;
