@@ -2,7 +2,7 @@
 // chorus, decimation, floating-point environment): all four oscillators of every voice
 // sounding through the centre of the mix, filter mode 0 with resonance, chorus on.
 // Counters: realtime = seconds of audio per CPU second (one core); voice_sample = CPU time
-// per voice and internal sample.
+// per voice and internal sample. idleEngine: the same path with no voice sounding.
 #include "dsp/wave_bank.h"
 #include "engine/event_queue.h"
 #include "engine/render_callback.h"
@@ -87,5 +87,41 @@ BENCHMARK(runEngine)
     ->ArgNames({"voices", "rate"})
     ->ArgsProduct({{1, 8, 32}, {44100, 48000}})
     ->Unit(benchmark::kMicrosecond);
+
+// An idle instance: no voice sounding (a note played and ended first) and the chorus (on or
+// off) with nothing left in its line. Counter realtime as above.
+void idleEngine(benchmark::State& state)
+{
+    const bool chorus = state.range(0) != 0;
+    const int hostRate = static_cast<int>(state.range(1));
+    constexpr int kBlock = 512;
+    buildBenchWaves();
+    Patch patch(nullptr);
+    patch.initPatch();
+    patch.chorusOn->value().set(chorus ? 1 : 0);
+    VoiceEngine engine(hostRate);
+    EventQueue queue;
+    queueMidiMessage(queue, 0, 0x90, 60, 100);
+    queueMidiMessage(queue, 300, 0x80, 60, 0);
+    std::vector<float> left(kBlock), right(kBlock);
+    for (int b = 0; b < 400; ++b) // the note's release and the chorus line run out
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace, nullptr,
+                            nullptr);
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace, nullptr,
+                            nullptr);
+        benchmark::DoNotOptimize(left.data());
+        frames += kBlock;
+    }
+    for (int i = 0; i < engine.voiceCount(); ++i) {
+        if (engine.voice(i).state() != Voice::Idle)
+            state.SkipWithError("a voice still sounds");
+    }
+    state.counters["realtime"] =
+        benchmark::Counter(static_cast<double>(frames) / hostRate, benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(idleEngine)->ArgNames({"chorus", "rate"})->ArgsProduct({{0, 1}, {44100, 48000}});
 
 } // namespace

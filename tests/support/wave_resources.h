@@ -1,8 +1,8 @@
 #pragma once
 
 // "WAVES" resources for tests and benchmarks, which run without the module's resources:
-// synthetic ones (every stored wave drawn by a function), and the committed
-// resources/waves.bin read from the source tree.
+// synthetic ones (every stored wave drawn by a function), and the committed resources read
+// from the source tree.
 #include "dsp/wave_bank.h"
 
 #include <cmath>
@@ -59,19 +59,23 @@ inline std::string sourceDir()
     return path;
 }
 
+// A file of the source tree (such as "resources/waves.bin"); empty when it cannot be read.
+inline std::vector<unsigned char> sourceFile(const std::string& relativePath)
+{
+    std::vector<unsigned char> data;
+    if (std::FILE* f = std::fopen((sourceDir() + "/" + relativePath).c_str(), "rb")) {
+        unsigned char chunk[4096];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+            data.insert(data.end(), chunk, chunk + got);
+        std::fclose(f);
+    }
+    return data;
+}
+
 // The committed resources/waves.bin; empty when it cannot be read.
 inline const std::vector<unsigned char>& committedWaves()
 {
-    static const std::vector<unsigned char> bytes = [] {
-        std::vector<unsigned char> data;
-        if (std::FILE* f = std::fopen((sourceDir() + "/resources/waves.bin").c_str(), "rb")) {
-            unsigned char chunk[4096];
-            for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-                data.insert(data.end(), chunk, chunk + got);
-            std::fclose(f);
-        }
-        return data;
-    }();
+    static const std::vector<unsigned char> bytes = sourceFile("resources/waves.bin");
     return bytes;
 }
 
