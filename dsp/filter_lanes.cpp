@@ -23,7 +23,9 @@ using namespace filter_design;
 
 namespace {
 
-constexpr int kLanes = 8;
+// Filters run together at most: one loop over 32 lanes keeps four independent 8-lane chains in
+// flight, so the processor overlaps their latencies.
+constexpr int kLanes = 32;
 constexpr int kMaxSamples = kFilterLanesMaxBlock;
 
 // Per-lane state of a group of L filters of one structure while their block runs. Unused
@@ -111,14 +113,18 @@ void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexc
 // laneSaturation for eight lanes in AVX2 instructions: the same conversions, comparisons and
 // float arithmetic per lane (max/min pick exactly as the scalar clamp, also for NaN), with the
 // table read by gathers.
-[[gnu::target("avx2"), gnu::always_inline]] inline void laneSaturationAvx2(const LaneState<8>& st, const double* u,
-                                                                           const float* saturation, float* sat) noexcept
+template <int L>
+[[gnu::target("avx2"), gnu::always_inline]] inline void
+laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const float* saturation, float* sat) noexcept
 {
     const __m256d A = _mm256_set1_pd(kSaturationA);
     const __m256d B = _mm256_set1_pd(kSaturationB);
-    const __m256d zLow = _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4)), _mm256_mul_pd(B, _mm256_loadu_pd(u)));
+    const double* s4 = st.s4 + first;
+    u += first;
+    sat += first;
+    const __m256d zLow = _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(s4)), _mm256_mul_pd(B, _mm256_loadu_pd(u)));
     const __m256d zHigh =
-        _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(st.s4 + 4)), _mm256_mul_pd(B, _mm256_loadu_pd(u + 4)));
+        _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(s4 + 4)), _mm256_mul_pd(B, _mm256_loadu_pd(u + 4)));
     __m256 z = _mm256_set_m128(_mm256_cvtpd_ps(zHigh), _mm256_cvtpd_ps(zLow));
     z = _mm256_min_ps(_mm256_max_ps(z, _mm256_set1_ps(kSaturationLow)), _mm256_set1_ps(kSaturationHigh));
     const __m256i truncated = _mm256_cvttps_epi32(z);
@@ -148,10 +154,12 @@ template <bool kThreePole, int L>
         double u[L];
         float sat[L];
         laneInputs<L>(st, j, u);
-        if constexpr (L == 8)
-            laneSaturationAvx2(st, u, saturation, sat);
-        else
+        if constexpr (L % 8 == 0) {
+            for (int l = 0; l < L; l += 8)
+                laneSaturationAvx2<L>(st, l, u, saturation, sat);
+        } else {
             laneSaturation<L>(st, u, saturation, sat);
+        }
         laneStages<kThreePole, L>(st, j, u, sat);
     }
 }
@@ -223,6 +231,10 @@ struct FilterLaneRunner {
             run<kThreePole, 1>(filters, buffers, seeds, lanes, n);
         else if (lanes <= 4)
             run<kThreePole, 4>(filters, buffers, seeds, lanes, n);
+        else if (lanes <= 8)
+            run<kThreePole, 8>(filters, buffers, seeds, lanes, n);
+        else if (lanes <= 16)
+            run<kThreePole, 16>(filters, buffers, seeds, lanes, n);
         else
             run<kThreePole, kLanes>(filters, buffers, seeds, lanes, n);
     }
