@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 // exp, sin and tanh evaluated with basic arithmetic only (+, -, *, / and exact scaling by
 // powers of two), so both builds compute the same bits: the C libraries of the native and
@@ -11,6 +13,21 @@
 // all; these are plain arithmetic and give the same bits in any build under any mode. The build turns off FMA contraction, which keeps the
 // evaluation order fixed.
 namespace ostrel::portable {
+
+namespace detail {
+
+// x * 2^k, the same as std::ldexp: for the x and k these functions pass (|x| within 2^+-20,
+// |k| up to 1000) the product with the power of two is a normal number, so the multiplication
+// is exact in any rounding mode; anything else goes to ldexp.
+inline double scaleByPowerOfTwo(double x, int k) noexcept
+{
+    const double magnitude = std::fabs(x);
+    if (k >= -1000 && k <= 1000 && magnitude >= 0x1p-20 && magnitude <= 0x1p20)
+        return x * std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52);
+    return std::ldexp(x, k);
+}
+
+} // namespace detail
 
 // e^x. Overflows to infinity above ~709.78, underflows to 0 below ~-745; NaN stays NaN.
 inline double exp(double x) noexcept
@@ -43,7 +60,7 @@ inline double exp(double x) noexcept
     p = p * r + 0.5;
     p = p * r + 1.0;
     p = p * r + 1.0;
-    return std::ldexp(p, static_cast<int>(k));
+    return detail::scaleByPowerOfTwo(p, static_cast<int>(k));
 }
 
 // 2^x.
@@ -56,7 +73,7 @@ inline double exp2(double x) noexcept
     if (x < -1075.0)
         return 0.0;
     const double k = std::floor(x);
-    return std::ldexp(exp((x - k) * 0.69314718055994530942), static_cast<int>(k));
+    return detail::scaleByPowerOfTwo(exp((x - k) * 0.69314718055994530942), static_cast<int>(k));
 }
 
 // 10^x. x = k log10(2) + r with |r| <= log10(2) / 2, log10(2) split so that k * kLog10Of2Hi
@@ -75,7 +92,7 @@ inline double exp10(double x) noexcept
     constexpr double kLn10 = 2.30258509299404568402;
     const double k = std::floor(x * kLog2Of10 + 0.5);
     const double r = (x - k * kLog10Of2Hi) - k * kLog10Of2Lo;
-    return std::ldexp(exp(r * kLn10), static_cast<int>(k));
+    return detail::scaleByPowerOfTwo(exp(r * kLn10), static_cast<int>(k));
 }
 
 namespace detail {
