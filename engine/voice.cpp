@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ostrel {
 
@@ -34,6 +35,7 @@ Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const M
 {
     for (auto& osc : oscillators)
         osc.setNoiseSource(noise);
+    lastPitch.fill(std::numeric_limits<double>::quiet_NaN());
 }
 
 void Voice::refreshEnvelopes() noexcept
@@ -152,7 +154,12 @@ bool Voice::beginBlock(float* out, int n) noexcept
     for (std::size_t k = 0; k < oscillators.size(); ++k) {
         const double pitch = (base + p.oscTuning[k]) / 12.0 + static_cast<double>(m.pitchBend)
             + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
-        oscillators[k].setFrequency(kA4 * portable::exp2(pitch));
+        // Most sub-blocks repeat the last pitch: its frequency is already known.
+        if (!(pitch == lastPitch[k])) {
+            lastPitch[k] = pitch;
+            lastFrequency[k] = kA4 * portable::exp2(pitch);
+        }
+        oscillators[k].setFrequency(lastFrequency[k]);
         oscillators[k].setWave(p.oscWave[k]);
     }
 

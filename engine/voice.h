@@ -103,6 +103,10 @@ private:
     std::array<Oscillator, VoiceParams::kOscillators> oscillators;
     FilterState voiceFilter;
     std::array<float, mod::kStaticModCount> staticTerms{};
+    // The pitch of each oscillator in the last sub-block (octaves re A4; NaN: none yet) and
+    // the frequency it gave.
+    std::array<double, VoiceParams::kOscillators> lastPitch;
+    std::array<double, VoiceParams::kOscillators> lastFrequency{};
 };
 
 } // namespace ostrel
