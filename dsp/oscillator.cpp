@@ -7,6 +7,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace ostrel {
 
 namespace {
@@ -66,14 +70,56 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same code compiled for AVX2 (4-wide gathers and double conversions), chosen at run time
-// on processors that have it. Same operations, no FMA: the same bits as the baseline.
+// The same loop written for AVX2, chosen at run time on processors that have it: eight
+// samples at a time in one pass, the pair (a, b) of each sample fetched by one gather, and
+// a * 16384 + fraction * (b - a) formed as the pair's multiply-add with (16384 - fraction,
+// fraction), the same integer. Then the same double arithmetic, no FMA: the same bits as the
+// baseline.
 #define OSTREL_OSCILLATOR_AVX2 1
 [[gnu::target("avx2")]] void renderTableAvx2(float* out, int n, const std::int16_t* cycle, std::uint32_t phase,
                                              std::uint32_t increment, unsigned indexShift, unsigned fractionShift,
                                              double multiplier) noexcept
 {
-    renderTableKernel(out, n, cycle, phase, increment, indexShift, fractionShift, multiplier);
+    const int whole = n & ~7;
+    if (whole > 0) {
+        const __m256i steps = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                                 _mm256_set1_epi32(static_cast<int>(increment)));
+        __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(phase)), steps);
+        const __m256i advance = _mm256_set1_epi32(static_cast<int>(8u * increment));
+        const __m128i indexCount = _mm_cvtsi32_si128(static_cast<int>(indexShift));
+        const __m128i fractionCount = _mm_cvtsi32_si128(static_cast<int>(fractionShift));
+        const __m256i fractionMask = _mm256_set1_epi32(static_cast<int>((1u << indexShift) - 1u));
+        const __m256i unity = _mm256_set1_epi32(16384);
+        const __m256d m = _mm256_set1_pd(multiplier);
+        for (int j = 0; j < whole; j += 8) {
+            const __m256i index = _mm256_srl_epi32(p, indexCount);
+            const __m256i fraction = _mm256_srl_epi32(_mm256_and_si256(p, fractionMask), fractionCount);
+            // Little-endian: the low word of each pair is sample[index], the high word the next.
+            // Plain loads: a gather instruction is slower here.
+            alignas(32) std::uint32_t at[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+            const auto pair = [cycle](std::uint32_t i) {
+                std::int32_t w;
+                std::memcpy(&w, cycle + i, sizeof w);
+                return w;
+            };
+            const __m256i pairs = _mm256_setr_epi32(pair(at[0]), pair(at[1]), pair(at[2]), pair(at[3]), pair(at[4]),
+                                                    pair(at[5]), pair(at[6]), pair(at[7]));
+            const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(unity, fraction), _mm256_slli_epi32(fraction, 16));
+            const __m256i value = _mm256_madd_epi16(pairs, weights);
+            const __m256 o = _mm256_loadu_ps(out + j);
+            const __m256d low = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(o)),
+                                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(value)), m));
+            const __m256d high =
+                _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(o, 1)),
+                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(value, 1)), m));
+            _mm256_storeu_ps(out + j, _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low)));
+            p = _mm256_add_epi32(p, advance);
+        }
+    }
+    if (whole < n)
+        renderTableKernel(out + whole, n - whole, cycle, phase + static_cast<std::uint32_t>(whole) * increment,
+                          increment, indexShift, fractionShift, multiplier);
 }
 
 #endif
