@@ -95,9 +95,41 @@ template <bool kThreePole, int L>
     }
 }
 
-template <bool kThreePole, int L>
-void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexcept
+// The lanes' samples into the sample-major block (unused lanes get silence), and back.
+template <int L>
+[[gnu::always_inline]] inline void loadSamples(LaneState<L>& st, float* const* buffers, int lanes, int firstLane,
+                                               int firstSample, int n) noexcept
 {
+    for (int l = firstLane; l < lanes; ++l) {
+        for (int j = firstSample; j < n; ++j)
+            st.data[j][l] = buffers[l][j];
+    }
+}
+
+template <int L>
+[[gnu::always_inline]] inline void storeSamples(const LaneState<L>& st, float* const* buffers, int lanes, int firstLane,
+                                                int firstSample, int n) noexcept
+{
+    for (int l = firstLane; l < lanes; ++l) {
+        for (int j = firstSample; j < n; ++j)
+            buffers[l][j] = st.data[j][l];
+    }
+}
+
+template <int L>
+[[gnu::always_inline]] inline void silenceUnusedLanes(LaneState<L>& st, int lanes, int n) noexcept
+{
+    for (int l = lanes; l < L; ++l) {
+        for (int j = 0; j < n; ++j)
+            st.data[j][l] = 0.0f;
+    }
+}
+
+template <bool kThreePole, int L>
+void filterLanesBaseline(LaneState<L>& st, float* const* buffers, int lanes, int n, const float* saturation) noexcept
+{
+    loadSamples<L>(st, buffers, lanes, 0, 0, n);
+    silenceUnusedLanes<L>(st, lanes, n);
     for (int j = 0; j < n; ++j) {
         double u[L];
         float sat[L];
@@ -105,6 +137,7 @@ void filterLanesBaseline(LaneState<L>& st, int n, const float* saturation) noexc
         laneSaturation<L>(st, u, saturation, sat);
         laneStages<kThreePole, L>(st, j, u, sat);
     }
+    storeSamples<L>(st, buffers, lanes, 0, 0, n);
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -127,10 +160,10 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
         _mm256_add_pd(_mm256_mul_pd(A, _mm256_loadu_pd(s4 + 4)), _mm256_mul_pd(B, _mm256_loadu_pd(u + 4)));
     __m256 z = _mm256_set_m128(_mm256_cvtpd_ps(zHigh), _mm256_cvtpd_ps(zLow));
     z = _mm256_min_ps(_mm256_max_ps(z, _mm256_set1_ps(kSaturationLow)), _mm256_set1_ps(kSaturationHigh));
-    const __m256i truncated = _mm256_cvttps_epi32(z);
-    const __m256 below = _mm256_cmp_ps(z, _mm256_cvtepi32_ps(truncated), _CMP_LT_OQ);
-    const __m256i idx = _mm256_add_epi32(truncated, _mm256_castps_si256(below)); // -1 where below
-    const __m256 phi = _mm256_sub_ps(z, _mm256_cvtepi32_ps(idx));
+    // floor(z) exactly, so its conversion to an integer is exact too.
+    const __m256 whole = _mm256_round_ps(z, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    const __m256i idx = _mm256_cvttps_epi32(whole);
+    const __m256 phi = _mm256_sub_ps(z, whole);
     // Plain loads rather than gathers: gathers are slow on some processors and were no
     // faster here.
     alignas(32) int at[8];
@@ -147,9 +180,85 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
 
 // The same loop compiled for AVX2, chosen at run time where the processor has it. No FMA:
 // the same bits as the baseline.
-template <bool kThreePole, int L>
-[[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, int n, const float* saturation) noexcept
+// Transposes eight rows of eight floats.
+[[gnu::target("avx2"), gnu::always_inline]] inline void transpose8(__m256* r) noexcept
 {
+    const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+    const __m256 t4 = _mm256_unpacklo_ps(r[4], r[5]), t5 = _mm256_unpackhi_ps(r[4], r[5]);
+    const __m256 t6 = _mm256_unpacklo_ps(r[6], r[7]), t7 = _mm256_unpackhi_ps(r[6], r[7]);
+    const __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44), u1 = _mm256_shuffle_ps(t0, t2, 0xEE);
+    const __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44), u3 = _mm256_shuffle_ps(t1, t3, 0xEE);
+    const __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44), u5 = _mm256_shuffle_ps(t4, t6, 0xEE);
+    const __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44), u7 = _mm256_shuffle_ps(t5, t7, 0xEE);
+    r[0] = _mm256_permute2f128_ps(u0, u4, 0x20);
+    r[1] = _mm256_permute2f128_ps(u1, u5, 0x20);
+    r[2] = _mm256_permute2f128_ps(u2, u6, 0x20);
+    r[3] = _mm256_permute2f128_ps(u3, u7, 0x20);
+    r[4] = _mm256_permute2f128_ps(u0, u4, 0x31);
+    r[5] = _mm256_permute2f128_ps(u1, u5, 0x31);
+    r[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
+    r[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
+}
+
+// loadSamples and storeSamples by 8 x 8 tiles where whole tiles of used lanes exist; the
+// rest element by element.
+template <int L>
+[[gnu::target("avx2"), gnu::always_inline]] inline void loadSamplesAvx2(LaneState<L>& st, float* const* buffers,
+                                                                        int lanes, int n) noexcept
+{
+    const int tiledLanes = L % 8 == 0 ? lanes & ~7 : 0;
+    const int tiledSamples = n & ~7;
+    if constexpr (L % 8 == 0) {
+        for (int l = 0; l < tiledLanes; l += 8) {
+            for (int j = 0; j < tiledSamples; j += 8) {
+                __m256 r[8];
+                for (int i = 0; i < 8; ++i)
+                    r[i] = _mm256_loadu_ps(buffers[l + i] + j);
+                transpose8(r);
+                for (int i = 0; i < 8; ++i)
+                    _mm256_storeu_ps(&st.data[j + i][l], r[i]);
+            }
+            for (int i = 0; i < 8; ++i) {
+                for (int j = tiledSamples; j < n; ++j)
+                    st.data[j][l + i] = buffers[l + i][j];
+            }
+        }
+    }
+    loadSamples<L>(st, buffers, lanes, tiledLanes, 0, n);
+}
+
+template <int L>
+[[gnu::target("avx2"), gnu::always_inline]] inline void storeSamplesAvx2(const LaneState<L>& st, float* const* buffers,
+                                                                         int lanes, int n) noexcept
+{
+    const int tiledLanes = L % 8 == 0 ? lanes & ~7 : 0;
+    const int tiledSamples = n & ~7;
+    if constexpr (L % 8 == 0) {
+        for (int l = 0; l < tiledLanes; l += 8) {
+            for (int j = 0; j < tiledSamples; j += 8) {
+                __m256 r[8];
+                for (int i = 0; i < 8; ++i)
+                    r[i] = _mm256_loadu_ps(&st.data[j + i][l]);
+                transpose8(r);
+                for (int i = 0; i < 8; ++i)
+                    _mm256_storeu_ps(buffers[l + i] + j, r[i]);
+            }
+            for (int i = 0; i < 8; ++i) {
+                for (int j = tiledSamples; j < n; ++j)
+                    buffers[l + i][j] = st.data[j][l + i];
+            }
+        }
+    }
+    storeSamples<L>(st, buffers, lanes, tiledLanes, 0, n);
+}
+
+template <bool kThreePole, int L>
+[[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, float* const* buffers, int lanes, int n,
+                                             const float* saturation) noexcept
+{
+    loadSamplesAvx2<L>(st, buffers, lanes, n);
+    silenceUnusedLanes<L>(st, lanes, n);
     for (int j = 0; j < n; ++j) {
         double u[L];
         float sat[L];
@@ -162,6 +271,7 @@ template <bool kThreePole, int L>
         }
         laneStages<kThreePole, L>(st, j, u, sat);
     }
+    storeSamplesAvx2<L>(st, buffers, lanes, n);
 }
 
 #endif
@@ -184,8 +294,6 @@ struct FilterLaneRunner {
             st.w1[l] = st.w2[l] = st.w3[l] = st.w4[l] = 0.0;
             st.s1[l] = st.s2[l] = st.s3[l] = st.s4[l] = st.d[l] = 0.0;
             st.seed[l] = 0;
-            for (int j = 0; j < n; ++j)
-                st.data[j][l] = 0.0f;
         }
         for (int l = 0; l < lanes; ++l) {
             const FilterState& f = *filters[l];
@@ -204,21 +312,17 @@ struct FilterLaneRunner {
             st.s4[l] = f.y4;
             st.d[l] = f.delayed;
             st.seed[l] = seeds[l];
-            for (int j = 0; j < n; ++j)
-                st.data[j][l] = buffers[l][j];
         }
 
 #ifdef OSTREL_FILTER_AVX2
         if (gUseAvx2.load(std::memory_order_relaxed))
-            filterLanesAvx2<kThreePole, L>(st, n, saturation);
+            filterLanesAvx2<kThreePole, L>(st, buffers, lanes, n, saturation);
         else
 #endif
-            filterLanesBaseline<kThreePole, L>(st, n, saturation);
+            filterLanesBaseline<kThreePole, L>(st, buffers, lanes, n, saturation);
 
         for (int l = 0; l < lanes; ++l) {
             FilterState& f = *filters[l];
-            for (int j = 0; j < n; ++j)
-                buffers[l][j] = st.data[j][l];
             f.endBlock(st.s1[l], st.s2[l], st.s3[l], st.s4[l], st.d[l]);
         }
     }
