@@ -109,21 +109,22 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
         const int m = std::min(kChunk, n - start);
         int whole[kTapCount][kChunk];
         float fraction[kTapCount][kChunk];
-        for (int k = 0; k < kTapCount; ++k) {
-            float phaseAt[kChunk];
-            double p = ph[k];
-            const double step = phaseStep[k];
-            for (int j = 0; j < m; ++j) {
-                phaseAt[j] = static_cast<float>(p);
-                p += step;
-                if (p > kPhasePerCycle)
-                    p -= kPhasePerCycle;
+        // The three phase sequences side by side: each is a chain of dependent additions,
+        // and the processor overlaps independent chains.
+        float phaseAt[kTapCount][kChunk];
+        for (int j = 0; j < m; ++j) {
+            for (int k = 0; k < kTapCount; ++k) {
+                phaseAt[k][j] = static_cast<float>(ph[k]);
+                ph[k] += phaseStep[k];
+                if (ph[k] > kPhasePerCycle)
+                    ph[k] -= kPhasePerCycle;
             }
-            ph[k] = p;
+        }
+        for (int k = 0; k < kTapCount; ++k) {
             for (int j = 0; j < m; ++j) {
                 // Phases and (clamped) delays are never negative, so truncation is the floor.
-                const int i = static_cast<int>(phaseAt[j]);
-                const float phi = phaseAt[j] - static_cast<float>(i);
+                const int i = static_cast<int>(phaseAt[k][j]);
+                const float phi = phaseAt[k][j] - static_cast<float>(i);
                 const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
                 // NaN and negative delays fall to 0, long ones to the line's end.
                 float d = (1.0f + s) * depthAmount * sweepSamples + base;
