@@ -86,25 +86,24 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
                                                  _mm256_set1_epi32(static_cast<int>(increment)));
         __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(phase)), steps);
         const __m256i advance = _mm256_set1_epi32(static_cast<int>(8u * increment));
-        const __m128i indexCount = _mm_cvtsi32_si128(static_cast<int>(indexShift));
         const __m128i fractionCount = _mm_cvtsi32_si128(static_cast<int>(fractionShift));
         const __m256i fractionMask = _mm256_set1_epi32(static_cast<int>((1u << indexShift) - 1u));
         const __m256i unity = _mm256_set1_epi32(16384);
         const __m256d m = _mm256_set1_pd(multiplier);
         for (int j = 0; j < whole; j += 8) {
-            const __m256i index = _mm256_srl_epi32(p, indexCount);
             const __m256i fraction = _mm256_srl_epi32(_mm256_and_si256(p, fractionMask), fractionCount);
             // Little-endian: the low word of each pair is sample[index], the high word the next.
             // Plain loads: a gather instruction is slower here.
-            alignas(32) std::uint32_t at[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
-            const auto pair = [cycle](std::uint32_t i) {
+            // The indices in scalar registers: extracting them from the vector would queue
+            // on the shuffle units, which build the vector of pairs.
+            const std::uint32_t q = phase + static_cast<std::uint32_t>(j) * increment;
+            const auto pair = [cycle, q, increment, indexShift](std::uint32_t k) {
                 std::int32_t w;
-                std::memcpy(&w, cycle + i, sizeof w);
+                std::memcpy(&w, cycle + ((q + k * increment) >> indexShift), sizeof w);
                 return w;
             };
-            const __m256i pairs = _mm256_setr_epi32(pair(at[0]), pair(at[1]), pair(at[2]), pair(at[3]), pair(at[4]),
-                                                    pair(at[5]), pair(at[6]), pair(at[7]));
+            const __m256i pairs =
+                _mm256_setr_epi32(pair(0), pair(1), pair(2), pair(3), pair(4), pair(5), pair(6), pair(7));
             const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(unity, fraction), _mm256_slli_epi32(fraction, 16));
             const __m256i value = _mm256_madd_epi16(pairs, weights);
             const __m256 o = _mm256_loadu_ps(out + j);
