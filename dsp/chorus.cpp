@@ -3,6 +3,7 @@
 #include "dsp/portable_math.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace ostrel {
@@ -12,6 +13,14 @@ namespace {
 constexpr std::array<double, Chorus::kTapCount> kInitialPhases{0.0, 256.0, 612.0};
 constexpr float kTapWeights[Chorus::kTapCount] = {0.6f, 0.4f, 0.2f};
 constexpr float kOutputGain = 0.7f;
+
+// Catmull-Rom interpolation from b (t = 0) towards the older c (t = 1), with a newer than b and
+// e older than c.
+inline float catmullRom(float a, float b, float c, float e, float t) noexcept
+{
+    return b
+        + t * (0.5f * (c - a) + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e) + t * (1.5f * (b - c) + 0.5f * (e - a))));
+}
 
 int validRate(int rate)
 {
@@ -42,7 +51,8 @@ Chorus::Chorus(int internalRate, Random& random)
       invSampleRate(1.0 / static_cast<double>(sampleRate)),
       sweep(kSweepSeconds * static_cast<float>(sampleRate)),
       baseDelay(kDefaultBaseDelaySeconds * static_cast<float>(sampleRate)),
-      line(lineSamplesFor(sampleRate))
+      line(lineSamplesFor(sampleRate)),
+      silentRun(line.size()) // the line starts all zero
 {
     sineTable(); // build the shared table here, not on the audio thread
     for (float& factor : rateFactors)
@@ -78,23 +88,116 @@ void Chorus::setPhaseOffset(double cycles) noexcept
     }
 }
 
+std::array<double, Chorus::kTapCount> Chorus::phaseSteps() const noexcept
+{
+    const double increment = kPhasePerCycle * static_cast<double>(rate) * invSampleRate;
+    std::array<double, kTapCount> steps{};
+    for (int k = 0; k < kTapCount; ++k)
+        steps[static_cast<std::size_t>(k)] = increment * static_cast<double>(rateFactors[static_cast<std::size_t>(k)]);
+    return steps;
+}
+
+bool Chorus::takeSilence(const float* in, int n) noexcept
+{
+    // How many of the input's last samples are +0: all of them, or counted from the end.
+    std::uint32_t bits = 0;
+    for (int j = 0; j < n; ++j)
+        bits |= std::bit_cast<std::uint32_t>(in[j]);
+    int silentTail = n;
+    if (bits != 0) {
+        silentTail = 0;
+        while (std::bit_cast<std::uint32_t>(in[n - 1 - silentTail]) == 0u)
+            ++silentTail;
+    }
+    const bool silent = silentTail == n && silentRun >= line.size();
+    silentRun = silentTail == n ? std::min(line.size(), silentRun + static_cast<std::uint32_t>(n))
+                                : static_cast<std::uint32_t>(silentTail);
+    return silent;
+}
+
 void Chorus::processBlock(float* out, const float* in, int n) noexcept
 {
     if (n <= 0)
         return;
+    if (takeSilence(in, n)) {
+        Chorus* unit = this;
+        processSilence(&unit, &out, &in, 1, n);
+    } else {
+        render(out, in, n);
+    }
+}
 
+void Chorus::processStereo(Chorus& left, Chorus& right, float* l, float* r, int n) noexcept
+{
+    if (n <= 0)
+        return;
+    const bool quietLeft = left.takeSilence(l, n);
+    const bool quietRight = right.takeSilence(r, n);
+    Chorus* units[2] = {&left, &right};
+    float* buffers[2] = {l, r};
+    const float* inputs[2] = {l, r};
+    if (quietLeft && quietRight) {
+        // One loop for both units' phases: twice the independent chains.
+        processSilence(units, buffers, inputs, 2, n);
+        return;
+    }
+    for (int u = 0; u < 2; ++u) {
+        if (u == 0 ? quietLeft : quietRight)
+            processSilence(units + u, buffers + u, inputs + u, 1, n);
+        else
+            units[u]->render(buffers[u], inputs[u], n);
+    }
+}
+
+// A silent line fed silence: every tap reads zeros, and taps of zeros are zero (of one sign)
+// whatever their delays, so every output sample is the same: it is computed once, from the
+// line's zeros and the input's. The phases advance as ever, sample by sample; the line, written
+// with +0, stays as it is.
+void Chorus::processSilence(Chorus* const* units, float* const* outs, const float* const* ins, int count,
+                            int n) noexcept
+{
+    constexpr int kMaxUnits = 2;
+    double ph[kMaxUnits * kTapCount];
+    double step[kMaxUnits * kTapCount];
+    for (int u = 0; u < count; ++u) {
+        Chorus& unit = *units[u];
+        const float zero = unit.line.data()[unit.line.writePosition()];
+        const float tap = catmullRom(zero, zero, zero, zero, 0.5f);
+        const float dry = ins[u][0];
+        const float value = kOutputGain * (dry + kTapWeights[0] * tap + kTapWeights[1] * tap + kTapWeights[2] * tap);
+        std::fill(outs[u], outs[u] + n, value);
+        const std::array<double, kTapCount> steps = unit.phaseSteps();
+        for (int k = 0; k < kTapCount; ++k) {
+            ph[u * kTapCount + k] = unit.phases[static_cast<std::size_t>(k)];
+            step[u * kTapCount + k] = steps[static_cast<std::size_t>(k)];
+        }
+        unit.line.setWritePosition(unit.line.writePosition() + static_cast<std::uint32_t>(n));
+    }
+    const int chains = count * kTapCount;
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < chains; ++i) {
+            ph[i] += step[i];
+            if (ph[i] > kPhasePerCycle)
+                ph[i] -= kPhasePerCycle;
+        }
+    }
+    for (int u = 0; u < count; ++u) {
+        for (int k = 0; k < kTapCount; ++k)
+            units[u]->phases[static_cast<std::size_t>(k)] = ph[u * kTapCount + k];
+    }
+}
+
+void Chorus::render(float* out, const float* in, int n) noexcept
+{
     const float* sine = sineTable().data();
     float* x = line.data();
     const std::uint32_t mask = line.indexMask();
     std::uint32_t w = line.writePosition();
 
-    const double increment = kPhasePerCycle * static_cast<double>(rate) * invSampleRate;
-    double phaseStep[kTapCount];
+    const std::array<double, kTapCount> phaseStep = phaseSteps();
     double ph[kTapCount];
-    for (int k = 0; k < kTapCount; ++k) {
-        phaseStep[k] = increment * static_cast<double>(rateFactors[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < kTapCount; ++k)
         ph[k] = phases[static_cast<std::size_t>(k)];
-    }
     const float depthAmount = depth;
     const float sweepSamples = sweep;
     const float base = baseDelay;
@@ -115,7 +218,7 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
         for (int j = 0; j < m; ++j) {
             for (int k = 0; k < kTapCount; ++k) {
                 phaseAt[k][j] = static_cast<float>(ph[k]);
-                ph[k] += phaseStep[k];
+                ph[k] += phaseStep[static_cast<std::size_t>(k)];
                 if (ph[k] > kPhasePerCycle)
                     ph[k] -= kPhasePerCycle;
             }
@@ -143,11 +246,7 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
                 const float b = x[pos & mask];
                 const float c = x[(pos - 1u) & mask];
                 const float e = x[(pos - 2u) & mask];
-                // Catmull-Rom from x[p] (t = 0) towards the older x[p - 1] (t = 1).
-                tap[k] = b
-                    + t
-                        * (0.5f * (c - a)
-                           + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e) + t * (1.5f * (b - c) + 0.5f * (e - a))));
+                tap[k] = catmullRom(a, b, c, e, t);
             }
             const float dry = in[start + j];
             x[w] = dry;
