@@ -68,12 +68,14 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
 
     // The sounding voices render in index order; their filters run together in between,
     // which gives the same bits as rendering each voice whole in turn.
-    std::array<FilterState*, kMaxVoices> filters{};
-    std::array<float*, kMaxVoices> blocks{};
-    std::array<int, kMaxVoices> sounding{};
+    std::array<FilterState*, kMaxVoices> filters; // the first `count` entries are filled below
+    std::array<float*, kMaxVoices> blocks;
+    std::array<int, kMaxVoices> sounding;
     int count = 0;
     for (int i = 0; i < activeVoices; ++i) {
         Voice& v = voice(i);
+        if (v.state() == Voice::Idle)
+            continue;
         float* block = voiceBlocks[static_cast<std::size_t>(count)].data();
         if (!v.beginBlock(block, kSubBlock))
             continue;
@@ -100,10 +102,8 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
             right[j] += buffer[j] * gr;
         }
     }
-    if (params.chorusOn) {
-        chorusLeft.processBlock(left, left, kSubBlock);
-        chorusRight.processBlock(right, right, kSubBlock);
-    }
+    if (params.chorusOn)
+        Chorus::processStereo(chorusLeft, chorusRight, left, right, kSubBlock);
 }
 
 } // namespace ostrel
