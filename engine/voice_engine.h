@@ -45,7 +45,8 @@ public:
     int internalRate() const noexcept { return 2 * hostRate; }
 
     // ---- parameters ----
-    // Copies the patch into voiceParams() and modState() and applies the polyphony.
+    // Copies the patch into voiceParams() and modState() and applies the polyphony, unless
+    // no parameter of this patch has changed since the last copy (Patch::changeCount).
     void snapshotParameters(Patch& patch);
     VoiceParams& voiceParams() noexcept { return params; }
     ModState& modState() noexcept { return mod; }
@@ -100,6 +101,8 @@ private:
     void releaseVoice(int index) noexcept;
 
     int hostRate;
+    const Patch* snapshotPatch = nullptr; // the patch of the last snapshot, and its change count then
+    std::uint32_t snapshotChanges = 0;
     VoiceParams params;
     ModState mod;
     float wheel = 0.0f;

@@ -115,7 +115,10 @@ Patch::Patch(AutomationSink* sink) : registry_(sink)
                          new LinearMapping(1.0, static_cast<double>(kMaxPolyphony)), decimals(0), false);
 }
 
-Patch::~Patch() = default;
+Patch::~Patch()
+{
+    changes_->release(); // the parameters release theirs as they go
+}
 
 xFloatParam* Patch::addFloat(const std::string& name, const std::string& label, float min, float max, int decimals,
                              xValueMapping* mapping, vellum::xValueFormatter* formatter, bool registered)
@@ -124,6 +127,7 @@ xFloatParam* Patch::addFloat(const std::string& name, const std::string& label, 
     param->setMapping(mapping);
     param->setFormatter(formatter);
     xFloatParam* raw = param.get();
+    raw->normalized().addListener(changes_); // every view's change notifies all three
     params_.push_back(std::move(param));
     if (registered)
         registerParam(raw);
@@ -135,6 +139,7 @@ xIntParam* Patch::addInt(const std::string& name, std::int32_t count, IntTextCal
     auto param = std::make_unique<xIntParam>(name, "", count);
     param->setTextCallback(text);
     xIntParam* raw = param.get();
+    raw->normalized().addListener(changes_); // every view's change notifies all three
     params_.push_back(std::move(param));
     if (registered)
         registerParam(raw);

@@ -5,6 +5,7 @@
 #include "patch/registry.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -44,6 +45,10 @@ public:
     ParameterRegistry& registry() { return registry_; }
     const ParameterRegistry& registry() const { return registry_; }
 
+    // Grows with every change of any parameter, through any view, from any thread. A reader
+    // that remembers it knows, without reading a parameter, when none has changed since.
+    std::uint32_t changeCount() const noexcept { return changes_->count.load(std::memory_order_acquire); }
+
     std::array<xIntParam*, kOscCount> oscWaveform{};
     std::array<xFloatParam*, kOscCount> oscTune{};
     std::array<xFloatParam*, kOscCount> oscFinetune{};
@@ -82,6 +87,13 @@ private:
                           xValueMapping* mapping, vellum::xValueFormatter* formatter, bool registered = true);
     xIntParam* addInt(const std::string& name, std::int32_t count, IntTextCallback* text, bool registered = true);
     void registerParam(xParam* param);
+
+    // Listens to every parameter; reference counted, as the parameters hold it too.
+    struct ChangeCounter final : vellum::xListener {
+        std::atomic<std::uint32_t> count{0};
+        void valueChanged() override { count.fetch_add(1, std::memory_order_release); }
+    };
+    ChangeCounter* changes_ = new ChangeCounter();
 
     // The parameters outlive the registry, whose forwarders listen to them.
     std::vector<std::unique_ptr<xParam>> params_;
