@@ -53,6 +53,11 @@ public:
     float baseDelaySamples() const noexcept { return baseDelay; }
     std::uint32_t lineSize() const noexcept { return line.size(); }
 
+    // The reads and the mix run eight samples at a time with AVX2 where the processor has it,
+    // with the same bits. Chooses that kernel (or the baseline); false when AVX2 was asked for
+    // and is missing. For tests and benchmarks; not while another thread renders.
+    static bool useWideKernel(bool enabled) noexcept;
+
     // Shared sine table: entry j = sin(2 pi j / 1024) with pi taken as 3.141593.
     static const std::array<float, kSineTableSize>& sineTable() noexcept;
 

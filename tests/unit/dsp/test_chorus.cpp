@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace ostrel {
@@ -201,10 +202,14 @@ TEST(ChorusSignal, BlockSplittingDoesNotChangeTheOutput)
 // The chorus written out sample by sample: three phases, sine look-up, delays, Catmull-Rom
 // reads of the line, the mix. Fed sound, then silence long enough to empty the line (where the
 // unit repeats its first silent sample instead of computing each), then sound again; the unit
-// must give the same bits in blocks of any length and in both rounding modes the engine uses.
+// must give the same bits in blocks of any length and in both rounding modes the engine uses,
+// with either kernel.
 TEST(ChorusSignal, IsTheAlgorithmWrittenOutAlsoThroughSilence)
 {
-    for (const int mode : {FE_TONEAREST, FE_DOWNWARD}) {
+    for (const auto& [wide, mode] : {std::pair{false, FE_TONEAREST}, std::pair{false, FE_DOWNWARD},
+                                     std::pair{true, FE_TONEAREST}, std::pair{true, FE_DOWNWARD}}) {
+        if (!Chorus::useWideKernel(wide))
+            continue;
         ASSERT_EQ(std::fesetround(mode), 0);
         Random r1, r2;
         Chorus unit(kRate, r1), twin(kRate, r2);
@@ -261,12 +266,13 @@ TEST(ChorusSignal, IsTheAlgorithmWrittenOutAlsoThroughSilence)
             w = (w + 1u) & mask;
             const float expected = 0.7f * (in[j] + 0.6f * tap[0] + 0.4f * tap[1] + 0.2f * tap[2]);
             ASSERT_EQ(std::bit_cast<std::uint32_t>(got[j]), std::bit_cast<std::uint32_t>(expected))
-                << "sample " << j << ", rounding mode " << mode;
+                << "sample " << j << ", rounding mode " << mode << (wide ? ", AVX2" : "");
         }
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(unit.phase(k), phase[k]);
     }
     std::fesetround(FE_TONEAREST);
+    Chorus::useWideKernel(true);
 }
 
 TEST(ChorusSignal, StereoPairGivesTheBitsOfEachUnitAlone)
