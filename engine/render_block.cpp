@@ -4,6 +4,8 @@
 // so the output does not depend on how the host cuts the stream into blocks.
 #include "engine/voice_engine.h"
 
+#include "dsp/gain_kernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -97,10 +99,7 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
         const double p = 0.5 * pan + 0.5;
         const auto gl = static_cast<float>(std::sqrt(1.0 - p));
         const auto gr = static_cast<float>(std::sqrt(p));
-        for (int j = 0; j < kSubBlock; ++j) {
-            left[j] += buffer[j] * gl;
-            right[j] += buffer[j] * gr;
-        }
+        addPanned(left, right, buffer, kSubBlock, gl, gr);
     }
     if (params.chorusOn)
         Chorus::processStereo(chorusLeft, chorusRight, left, right, kSubBlock);

@@ -1,6 +1,7 @@
 #include "engine/voice.h"
 
 #include "dsp/filter_lanes.h"
+#include "dsp/gain_kernels.h"
 #include "dsp/portable_math.h"
 
 #include <algorithm>
@@ -205,9 +206,7 @@ void Voice::endBlock(float* out, int n) noexcept
     if (ending || !std::isfinite(target))
         target = 0.0;
     currentGain = target;
-    const double slope = (target - g0) / static_cast<double>(n);
-    for (int j = 0; j < n; ++j)
-        out[j] = static_cast<float>(static_cast<double>(out[j]) * (g0 + static_cast<double>(j) * slope));
+    applyGainRamp(out, n, g0, (target - g0) / static_cast<double>(n));
 
     if (fadeIsPending) {
         for (int j = 0; j < kFadeLength && j < n; ++j) {
