@@ -162,17 +162,21 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
     z = _mm256_min_ps(_mm256_max_ps(z, _mm256_set1_ps(kSaturationLow)), _mm256_set1_ps(kSaturationHigh));
     // floor(z) exactly, so its conversion to an integer is exact too.
     const __m256 whole = _mm256_round_ps(z, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-    const __m256i idx = _mm256_cvttps_epi32(whole);
+    // Entries counted from the table's start: never negative, so the indices need no sign
+    // extension on their way to addresses.
+    const __m256i idx =
+        _mm256_add_epi32(_mm256_cvttps_epi32(whole), _mm256_set1_epi32(FilterTables::kSaturationCentre));
     const __m256 phi = _mm256_sub_ps(z, whole);
+    const float* table = saturation - FilterTables::kSaturationCentre;
     // Plain loads rather than gathers: gathers are slow on some processors and were no
     // faster here.
-    alignas(32) int at[8];
+    alignas(32) std::uint32_t at[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
-    const __m256 a = _mm256_setr_ps(saturation[at[0]], saturation[at[1]], saturation[at[2]], saturation[at[3]],
-                                    saturation[at[4]], saturation[at[5]], saturation[at[6]], saturation[at[7]]);
-    const __m256 b =
-        _mm256_setr_ps(saturation[at[0] + 1], saturation[at[1] + 1], saturation[at[2] + 1], saturation[at[3] + 1],
-                       saturation[at[4] + 1], saturation[at[5] + 1], saturation[at[6] + 1], saturation[at[7] + 1]);
+    const __m256 a = _mm256_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]], table[at[4]], table[at[5]],
+                                    table[at[6]], table[at[7]]);
+    const float* next = table + 1;
+    const __m256 b = _mm256_setr_ps(next[at[0]], next[at[1]], next[at[2]], next[at[3]], next[at[4]], next[at[5]],
+                                    next[at[6]], next[at[7]]);
     const __m256 value =
         _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
     _mm256_storeu_ps(sat, value);
