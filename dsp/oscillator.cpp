@@ -187,7 +187,11 @@ void Oscillator::render(float* out, int n) noexcept
     if (n <= 0)
         return;
     renderedLevel = currentLevel;
-    const std::uint32_t increment = phaseIncrement();
+    // The increment and the table change only with the frequency, the level and the wave.
+    if (!(frequencyHz == incrementFrequency)) {
+        incrementFrequency = frequencyHz;
+        increment = phaseIncrement();
+    }
     const std::uint32_t start = phaseAcc;
     phaseAcc = start + static_cast<std::uint32_t>(n) * increment;
 
@@ -221,7 +225,11 @@ void Oscillator::render(float* out, int n) noexcept
         return;
 
     const int shift = levelShift[static_cast<std::size_t>(renderedLevel)];
-    const std::int16_t* cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
+    if (renderedLevel != cycleLevel || wave != cycleWave) {
+        cycleLevel = renderedLevel;
+        cycleWave = wave;
+        cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
+    }
     renderTable(out, n, cycle, start, increment, static_cast<unsigned>(22 + shift), static_cast<unsigned>(8 + shift),
                 amplitude * kInvTwoPow28);
 }

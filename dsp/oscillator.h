@@ -82,6 +82,12 @@ private:
     int renderedLevel = 0;
     double frequencyHz = 1.0;
     double amplitude = 0.0;
+    // Kept from the last render: the increment of a frequency and the table of a level and wave.
+    double incrementFrequency = -1.0;
+    std::uint32_t increment = 0;
+    int cycleLevel = -1;
+    std::uint32_t cycleWave = 0;
+    const std::int16_t* cycle = nullptr;
 };
 
 } // namespace ostrel
