@@ -7,6 +7,7 @@
 #include <cstring>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace ostrel {
@@ -85,7 +86,10 @@ TEST(Decimator, IsTheFirWrittenOutWhateverTheSplitOfTheStream)
                           : signal(rng);
     const auto input = [&in](int i) { return i < 0 ? 0.0f : in[static_cast<std::size_t>(i)]; };
 
-    for (const int mode : {FE_TONEAREST, FE_DOWNWARD}) { // the audio callback rounds down
+    for (const auto& [wide, mode] : {std::pair{false, FE_TONEAREST}, std::pair{false, FE_DOWNWARD},
+                                     std::pair{true, FE_TONEAREST}, std::pair{true, FE_DOWNWARD}}) {
+        if (!Decimator::useWideKernel(wide)) // both kernels; the audio callback rounds down
+            continue;
         ASSERT_EQ(std::fesetround(mode), 0);
         std::vector<float> expected(kOutputs);
         for (int m = 0; m < kOutputs; ++m) {
@@ -113,10 +117,11 @@ TEST(Decimator, IsTheFirWrittenOutWhateverTheSplitOfTheStream)
             ASSERT_EQ(done, kOutputs);
             // Bit for bit: silence comes out as -0 when rounding down.
             EXPECT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(float)), 0)
-                << "rounding mode " << mode << ", first call " << split[0];
+                << "rounding mode " << mode << ", first call " << split[0] << (wide ? ", AVX2" : "");
         }
     }
     std::fesetround(FE_TONEAREST);
+    Decimator::useWideKernel(true);
 }
 
 TEST(Decimator, StopsHalfTheInternalRate)
