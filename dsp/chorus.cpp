@@ -33,6 +33,29 @@ int validRate(int rate)
     return rate < 1 ? 1 : rate;
 }
 
+// The delay of one tap at samples first..last-1 of a chunk: the sine of its phase from the table,
+// the delay in samples, clamped to what the line holds (NaN and negative ones to 0), split into
+// whole samples and the fraction.
+struct DelayShape {
+    const float* sine;
+    float depth, sweep, base, longest;
+};
+
+inline void tapDelays(const float* phaseAt, DelayShape shape, int* whole, float* fraction, int first, int last) noexcept
+{
+    for (int j = first; j < last; ++j) {
+        // Phases and (clamped) delays are never negative, so truncation is the floor.
+        const int i = static_cast<int>(phaseAt[j]);
+        const float phi = phaseAt[j] - static_cast<float>(i);
+        const float s = shape.sine[i] + phi * (shape.sine[i + 1] - shape.sine[i]);
+        float d = (1.0f + s) * shape.depth * shape.sweep + shape.base;
+        d = std::min(shape.longest, std::max(0.0f, d));
+        const int di = static_cast<int>(d);
+        whole[j] = di;
+        fraction[j] = d - static_cast<float>(di);
+    }
+}
+
 // The reads of the line and the mix of a run of samples, one sample after the other: sample j
 // reads the line before it writes its input at w + j.
 struct ChunkTaps {
@@ -82,6 +105,38 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
     const __m256 slope = _mm256_add_ps(_mm256_mul_ps(half, _mm256_sub_ps(c, a)),
                                        _mm256_mul_ps(t, _mm256_add_ps(inner, _mm256_mul_ps(t, cubic))));
     return _mm256_add_ps(b, _mm256_mul_ps(t, slope));
+}
+
+// tapDelays eight samples at a time; the two table entries of each sample fetched by plain
+// loads. The clamps pick exactly as std::min and std::max do, NaN included.
+[[gnu::target("avx2")]] void tapDelaysAvx2(const float* phaseAt, DelayShape shape, int* whole, float* fraction,
+                                           int m) noexcept
+{
+    const __m256 depth = _mm256_set1_ps(shape.depth);
+    const __m256 sweep = _mm256_set1_ps(shape.sweep);
+    const __m256 base = _mm256_set1_ps(shape.base);
+    const __m256 longest = _mm256_set1_ps(shape.longest);
+    int j = 0;
+    for (; j + 8 <= m; j += 8) {
+        const __m256 p = _mm256_loadu_ps(phaseAt + j);
+        const __m256i i = _mm256_cvttps_epi32(p);
+        const __m256 phi = _mm256_sub_ps(p, _mm256_cvtepi32_ps(i));
+        alignas(32) std::uint32_t at[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
+        const float* t = shape.sine;
+        const float* next = shape.sine + 1;
+        const __m256 a = _mm256_setr_ps(t[at[0]], t[at[1]], t[at[2]], t[at[3]], t[at[4]], t[at[5]], t[at[6]], t[at[7]]);
+        const __m256 b = _mm256_setr_ps(next[at[0]], next[at[1]], next[at[2]], next[at[3]], next[at[4]], next[at[5]],
+                                        next[at[6]], next[at[7]]);
+        const __m256 sine = _mm256_add_ps(a, _mm256_mul_ps(phi, _mm256_sub_ps(b, a)));
+        __m256 d =
+            _mm256_add_ps(_mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(_mm256_set1_ps(1.0f), sine), depth), sweep), base);
+        d = _mm256_min_ps(_mm256_max_ps(d, _mm256_setzero_ps()), longest); // max(d, 0): 0 for NaN
+        const __m256i di = _mm256_cvttps_epi32(d);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(whole + j), di);
+        _mm256_storeu_ps(fraction + j, _mm256_sub_ps(d, _mm256_cvtepi32_ps(di)));
+    }
+    tapDelays(phaseAt, shape, whole, fraction, j, m);
 }
 
 [[gnu::target("avx2")]] void mixSamplesAvx2(float* out, const float* in, float* x, std::uint32_t mask, std::uint32_t& w,
@@ -309,7 +364,6 @@ void Chorus::processSilence(Chorus* const* units, float* const* outs, const floa
 
 void Chorus::render(float* out, const float* in, int n) noexcept
 {
-    const float* sine = sineTable().data();
     float* x = line.data();
     const std::uint32_t mask = line.indexMask();
     std::uint32_t w = line.writePosition();
@@ -318,10 +372,7 @@ void Chorus::render(float* out, const float* in, int n) noexcept
     double ph[kTapCount];
     for (int k = 0; k < kTapCount; ++k)
         ph[k] = phases[static_cast<std::size_t>(k)];
-    const float depthAmount = depth;
-    const float sweepSamples = sweep;
-    const float base = baseDelay;
-    const float longest = maxDelay;
+    const DelayShape shape{sineTable().data(), depth, sweep, baseDelay, maxDelay};
 
     // Work in chunks: first the read positions of every tap for the whole chunk (they depend
     // only on the LFO phases, not on the line), then the reads and the mix sample by sample.
@@ -343,27 +394,18 @@ void Chorus::render(float* out, const float* in, int n) noexcept
                     ph[k] -= kPhasePerCycle;
             }
         }
-        for (int k = 0; k < kTapCount; ++k) {
-            for (int j = 0; j < m; ++j) {
-                // Phases and (clamped) delays are never negative, so truncation is the floor.
-                const int i = static_cast<int>(phaseAt[k][j]);
-                const float phi = phaseAt[k][j] - static_cast<float>(i);
-                const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
-                // NaN and negative delays fall to 0, long ones to the line's end.
-                float d = (1.0f + s) * depthAmount * sweepSamples + base;
-                d = std::min(longest, std::max(0.0f, d));
-                const int di = static_cast<int>(d);
-                whole[k][j] = di;
-                fraction[k][j] = d - static_cast<float>(di);
-            }
-        }
         const ChunkTaps taps{whole, fraction};
 #ifdef OSTREL_CHORUS_AVX2
-        if (gUseAvx2.load(std::memory_order_relaxed))
+        if (gUseAvx2.load(std::memory_order_relaxed)) {
+            for (int k = 0; k < kTapCount; ++k)
+                tapDelaysAvx2(phaseAt[k], shape, whole[k], fraction[k], m);
             mixSamplesAvx2(out + start, in + start, x, mask, w, taps, m);
-        else
+            continue;
+        }
 #endif
-            mixSamples(out + start, in + start, x, mask, w, taps, 0, m);
+        for (int k = 0; k < kTapCount; ++k)
+            tapDelays(phaseAt[k], shape, whole[k], fraction[k], 0, m);
+        mixSamples(out + start, in + start, x, mask, w, taps, 0, m);
     }
     line.setWritePosition(w);
     for (int k = 0; k < kTapCount; ++k)
