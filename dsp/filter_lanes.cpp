@@ -300,7 +300,7 @@ struct FilterLaneRunner {
             st.seed[l] = 0;
         }
         for (int l = 0; l < lanes; ++l) {
-            const FilterState& f = *filters[l];
+            FilterState& f = *filters[l];
             const BlockRamps ramps = f.ramps(n);
             st.g[l] = ramps.g;
             st.dg[l] = ramps.dg;

@@ -1,5 +1,7 @@
 #include "dsp/filter_state.h"
 
+#include <bit>
+
 namespace ostrel {
 
 using namespace filter_design;
@@ -16,6 +18,20 @@ void FilterState::setCutoff(double octaves) noexcept
 {
     cutoffTarget = cutoffCoordinate(octaves);
     gTarget = stageCoefficient(*tables, cutoffTarget);
+}
+
+filter_design::BlockRamps FilterState::ramps(int n) noexcept
+{
+    const RampKey key{{std::bit_cast<std::uint64_t>(cutoffPrev), std::bit_cast<std::uint64_t>(cutoffTarget),
+                       std::bit_cast<std::uint64_t>(gPrev), std::bit_cast<std::uint64_t>(gTarget),
+                       std::bit_cast<std::uint64_t>(resonance)},
+                      mode,
+                      n};
+    if (!(key == rampKey)) {
+        rampKey = key;
+        keptRamps = blockRamps(*tables, cutoffPrev, cutoffTarget, gPrev, gTarget, resonance, mode, n);
+    }
+    return keptRamps;
 }
 
 void FilterState::endBlock(double s1, double s2, double s3, double s4, double d) noexcept

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -167,8 +168,13 @@ int Oscillator::levelForRatio(double x) noexcept
 
 void Oscillator::setFrequency(double f) noexcept
 {
+    // Set again to the frequency it already had, the oscillator keeps the level it chose then
+    // (the held notes' usual case).
+    if (f == settledFrequency)
+        return;
     const double x = f > frequencyHz ? f * invSampleRate : f * invSampleRate * 1.2;
     currentLevel = levelForRatio(x);
+    settledFrequency = f == frequencyHz ? f : std::numeric_limits<double>::quiet_NaN();
     frequencyHz = f;
 }
 

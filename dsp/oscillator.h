@@ -11,6 +11,7 @@
 // seed (an atomic, so concurrent users are not a data race; they only interleave one sequence).
 
 #include <cstdint>
+#include <limits>
 
 #include "dsp/noise_seed.h"
 #include "dsp/wave_bank.h"
@@ -81,6 +82,8 @@ private:
     int currentLevel = 0;
     int renderedLevel = 0;
     double frequencyHz = 1.0;
+    // A frequency set twice in a row, whose level (judged as not rising) is the current one.
+    double settledFrequency = std::numeric_limits<double>::quiet_NaN();
     double amplitude = 0.0;
     // Kept from the last render: the increment of a frequency and the table of a level and wave.
     double incrementFrequency = -1.0;
