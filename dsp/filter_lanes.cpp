@@ -172,11 +172,16 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
     // faster here.
     alignas(32) std::uint32_t at[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
-    const __m256 a = _mm256_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]], table[at[4]], table[at[5]],
-                                    table[at[6]], table[at[7]]);
-    const float* next = table + 1;
-    const __m256 b = _mm256_setr_ps(next[at[0]], next[at[1]], next[at[2]], next[at[3]], next[at[4]], next[at[5]],
-                                    next[at[6]], next[at[7]]);
+    // Each lane's two neighbouring entries in one 64-bit load, then split into a and b.
+    const auto pairs = [table, &at](int l) {
+        const __m128 low = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + at[l])));
+        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(table + at[l + 1]));
+    };
+    const __m128 p01 = pairs(0), p23 = pairs(2), p45 = pairs(4), p67 = pairs(6);
+    const __m256 a = _mm256_set_m128(_mm_shuffle_ps(p45, p67, _MM_SHUFFLE(2, 0, 2, 0)),
+                                     _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m256 b = _mm256_set_m128(_mm_shuffle_ps(p45, p67, _MM_SHUFFLE(3, 1, 3, 1)),
+                                     _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1)));
     const __m256 value =
         _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
     _mm256_storeu_ps(sat, value);
