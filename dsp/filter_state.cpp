@@ -16,6 +16,11 @@ FilterState::FilterState(std::uint32_t sampleRate)
 
 void FilterState::setCutoff(double octaves) noexcept
 {
+    // The same cutoff as last time (the usual case without a filter envelope) sets the same
+    // targets again.
+    if (std::bit_cast<std::uint64_t>(octaves) == lastCutoffBits)
+        return;
+    lastCutoffBits = std::bit_cast<std::uint64_t>(octaves);
     cutoffTarget = cutoffCoordinate(octaves);
     gTarget = stageCoefficient(*tables, cutoffTarget);
 }

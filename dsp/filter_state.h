@@ -63,6 +63,7 @@ private:
         bool operator==(const RampKey&) const = default;
     };
     RampKey rampKey;
+    std::uint64_t lastCutoffBits = ~std::uint64_t{0}; // the octaves of the last setCutoff (none: a NaN)
     filter_design::BlockRamps keptRamps{};
 };
 
