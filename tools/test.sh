@@ -2,7 +2,8 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# checks of the DLL's exports and imports; the resource generators' reproduction tests and
+# checks of the DLL's exports and imports; the renders against the recorded reference sums; the
+# resource generators' reproduction tests and
 # the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,6 +52,9 @@ bash tools/setup-deps.sh || exit 1
 step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release -DOSTREL_TOOLS=ON -DOSTREL_BENCH=ON
 step "native tests (unit, host-level, resource reproduction)" \
   ctest --test-dir build --output-on-failure -j"$jobs"
+# The samples of the demo and of generated MIDI renders against the recorded sums: speed work
+# and tidying must not change a bit (a deliberate change of the sound updates the sums).
+step "renders as the recorded reference" python3 tools/render-check.py
 
 # Sanitizers: the unit tests, the host-level test and the tools (MIDI reader, generators)
 # with ASan and UBSan.
