@@ -3,8 +3,7 @@
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
 # checks of the DLL's exports and imports; the renders against the recorded reference sums; the
-# resource generators' reproduction tests and
-# the fuzzing corpus. Ends with one summary line.
+# resource generators' reproduction tests and the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
