@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -174,7 +175,10 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
     // Each lane's two neighbouring entries in one 64-bit load, then split into a and b.
     const auto pairs = [table, &at](int l) {
-        const __m128 low = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + at[l])));
+        // The pair lies at any float position: copied, not read through a double pointer.
+        double pair;
+        std::memcpy(&pair, table + at[l], sizeof pair);
+        const __m128 low = _mm_castpd_ps(_mm_set_sd(pair));
         return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(table + at[l + 1]));
     };
     const __m128 p01 = pairs(0), p23 = pairs(2), p45 = pairs(4), p67 = pairs(6);
