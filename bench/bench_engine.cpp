@@ -2,12 +2,13 @@
 // chorus, decimation, floating-point environment): all four oscillators of every voice
 // sounding through the centre of the mix, filter mode 0 with resonance, chorus on.
 // Counters: realtime = seconds of audio per CPU second (one core); voice_sample = CPU time
-// per voice and internal sample.
+// per voice and internal sample. idleEngine: the same path with no voice sounding.
 #include "dsp/wave_bank.h"
 #include "engine/event_queue.h"
 #include "engine/render_callback.h"
 #include "engine/voice_engine.h"
 #include "patch/patch.h"
+#include "tests/support/wave_resources.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,17 +25,9 @@ using namespace ostrel;
 void buildBenchWaves()
 {
     static const bool built = [] {
-        std::vector<unsigned char> bytes(kWavesResourceSize);
-        for (std::size_t w = 0; w < static_cast<std::size_t>(kStoredWaveCount); ++w) {
-            for (std::size_t i = 0; i < static_cast<std::size_t>(kRawWaveLength); ++i) {
-                const double x = 2.0 * 3.141592653589793 * static_cast<double>(i) / kRawWaveLength;
-                const double s =
-                    0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
-                const auto code = static_cast<std::uint16_t>(2048 + std::lround(1900.0 * s));
-                bytes[2 * (w * kRawWaveLength + i)] = static_cast<unsigned char>(code & 0xFF);
-                bytes[2 * (w * kRawWaveLength + i) + 1] = static_cast<unsigned char>(code >> 8);
-            }
-        }
+        const std::vector<unsigned char> bytes = testing::drawnWavesResource(1900.0, [](int w, double x) {
+            return 0.6 * std::sin(x) + 0.3 * std::sin(3.0 * x + static_cast<double>(w)) + 0.1 * std::sin(17.0 * x);
+        });
         return buildWaveBank(bytes.data(), bytes.size());
     }();
     (void)built;
@@ -94,5 +87,41 @@ BENCHMARK(runEngine)
     ->ArgNames({"voices", "rate"})
     ->ArgsProduct({{1, 8, 32}, {44100, 48000}})
     ->Unit(benchmark::kMicrosecond);
+
+// An idle instance: no voice sounding (a note played and ended first) and the chorus (on or
+// off) with nothing left in its line. Counter realtime as above.
+void idleEngine(benchmark::State& state)
+{
+    const bool chorus = state.range(0) != 0;
+    const int hostRate = static_cast<int>(state.range(1));
+    constexpr int kBlock = 512;
+    buildBenchWaves();
+    Patch patch(nullptr);
+    patch.initPatch();
+    patch.chorusOn->value().set(chorus ? 1 : 0);
+    VoiceEngine engine(hostRate);
+    EventQueue queue;
+    queueMidiMessage(queue, 0, 0x90, 60, 100);
+    queueMidiMessage(queue, 300, 0x80, 60, 0);
+    std::vector<float> left(kBlock), right(kBlock);
+    for (int b = 0; b < 400; ++b) // the note's release and the chorus line run out
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace, nullptr,
+                            nullptr);
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        renderAudioCallback(engine, patch, queue, left.data(), right.data(), kBlock, OutputMode::Replace, nullptr,
+                            nullptr);
+        benchmark::DoNotOptimize(left.data());
+        frames += kBlock;
+    }
+    for (int i = 0; i < engine.voiceCount(); ++i) {
+        if (engine.voice(i).state() != Voice::Idle)
+            state.SkipWithError("a voice still sounds");
+    }
+    state.counters["realtime"] =
+        benchmark::Counter(static_cast<double>(frames) / hostRate, benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(idleEngine)->ArgNames({"chorus", "rate"})->ArgsProduct({{0, 1}, {44100, 48000}});
 
 } // namespace

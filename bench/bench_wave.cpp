@@ -12,6 +12,7 @@
 
 #include "dsp/oscillator.h"
 #include "dsp/wave_bank.h"
+#include "tests/support/wave_resources.h"
 
 namespace {
 
@@ -20,18 +21,9 @@ using namespace ostrel;
 const std::vector<unsigned char>& wavesResource()
 {
     static const std::vector<unsigned char> bytes = [] {
-        std::string path = __FILE__; // .../bench/bench_wave.cpp
-        path = path.substr(0, path.find_last_of("/\\"));
-        path = path.substr(0, path.find_last_of("/\\")) + "/resources/waves.bin";
-        std::vector<unsigned char> data;
-        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-            unsigned char chunk[4096];
-            for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-                data.insert(data.end(), chunk, chunk + got);
-            std::fclose(f);
-        }
+        std::vector<unsigned char> data = testing::committedWaves();
         if (data.size() < kWavesResourceSize)
-            std::fprintf(stderr, "bench_wave: %s missing, building from zeros\n", path.c_str());
+            std::fprintf(stderr, "bench_wave: resources/waves.bin missing, building from zeros\n");
         data.resize(kWavesResourceSize, 0);
         return data;
     }();

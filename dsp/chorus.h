@@ -41,18 +41,34 @@ public:
     void setPhaseOffset(double cycles) noexcept;
 
     // n <= 0 does nothing; in and out may be the same array. Delays are clamped to what the
-    // line holds, so any depth or base delay reads inside it.
+    // line holds, so any depth or base delay reads inside it. Silence in (+0) after a line
+    // that holds only +0 costs little: the output is one value, the phases advance.
     void processBlock(float* out, const float* in, int n) noexcept;
+    // processBlock on a left and a right unit, in place; the same results, cheaper when both
+    // are silent.
+    static void processStereo(Chorus& left, Chorus& right, float* l, float* r, int n) noexcept;
 
     double phase(int tap) const noexcept { return phases[static_cast<std::size_t>(tap)]; }
     float rateFactor(int tap) const noexcept { return rateFactors[static_cast<std::size_t>(tap)]; }
     float baseDelaySamples() const noexcept { return baseDelay; }
     std::uint32_t lineSize() const noexcept { return line.size(); }
 
+    // The reads and the mix run eight samples at a time with AVX2 where the processor has it,
+    // with the same bits. Chooses that kernel (or the baseline); false when AVX2 was asked for
+    // and is missing. For tests and benchmarks; not while another thread renders.
+    static bool useWideKernel(bool enabled) noexcept;
+
     // Shared sine table: entry j = sin(2 pi j / 1024) with pi taken as 3.141593.
     static const std::array<float, kSineTableSize>& sineTable() noexcept;
 
 private:
+    std::array<double, kTapCount> phaseSteps() const noexcept;
+    // Counts the block into silentRun; true when it and the whole line are +0.
+    bool takeSilence(const float* in, int n) noexcept;
+    static void processSilence(Chorus* const* units, float* const* outs, const float* const* ins, int count,
+                               int n) noexcept;
+    void render(float* out, const float* in, int n) noexcept;
+
     int sampleRate;
     double invSampleRate;
     std::array<double, kTapCount> phases{0.0, 256.0, 612.0};
@@ -63,6 +79,7 @@ private:
     float baseDelay;
     float maxDelay; // largest delay whose four interpolation points lie inside the line
     DelayLine line;
+    std::uint32_t silentRun; // how many of the latest samples written are +0 (at most the line's size)
 };
 
 } // namespace ostrel

@@ -12,8 +12,9 @@ namespace {
 
 constexpr int kMaxLog2 = 20;
 [[maybe_unused]] constexpr int kMaxPoints = 1 << kMaxLog2;
-// 2 pi split in two parts (Cody-Waite): kTwoPiHigh has few enough mantissa bits that
-// k * kTwoPiHigh / n is exact for the k and n used here.
+// 2 pi as the nearest double plus the remainder. The angle 2 pi m / n is formed from both
+// parts, so the representation error of 2 pi (about 2.4e-16) does not enter it; the products
+// and quotients themselves still round (kTwoPiHigh has a full mantissa, nothing here is exact).
 constexpr double kTwoPiHigh = 6.28318530717958623200e+00; // nearest double to 2 pi
 constexpr double kTwoPiLow = 2.44929359829470635445e-16;  // 2 pi - kTwoPiHigh
 

@@ -2,8 +2,9 @@
 
 // The multimode filter's fixed design: the mode table, the output mixes, the saturation and
 // feedback constants, the input dither, and the per-block ramps of the stage coefficient and
-// the feedback gain. Shared by the single filter (MultimodeFilter) and the engine's runner that
-// filters several voices side by side, so both compute the same bits from one definition.
+// the feedback gain. Shared by the single reference filter (MultimodeFilter) and the runner
+// that filters several voices side by side (runFilterLanes), so both compute the same bits
+// from one definition.
 
 #include "dsp/filter_tables.h"
 
@@ -70,11 +71,6 @@ inline constexpr double kSaturationB = static_cast<double>(-kFeedbackInputShare 
 inline double flushTiny(double v) noexcept
 {
     return std::fabs(v) < kFlushThreshold ? 0.0 : v;
-}
-
-inline std::uint32_t nextDitherSeed(std::uint32_t seed) noexcept
-{
-    return seed * 196314165u + 907633515u;
 }
 
 // Resonance within +-kMaxResonance; NaN gives 0.

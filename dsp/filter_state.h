@@ -11,9 +11,9 @@ namespace ostrel {
 
 // The settings and the stage memory of one multimode filter between blocks: the cutoff
 // coordinate and stage coefficient of the last block and of the next, the resonance and
-// mode, and the four stage outputs with the delayed first stage. Both the single filter
-// (MultimodeFilter) and the engine's runner, which filters several voices side by side, keep
-// their state in this record, so the settings behave the same in both.
+// mode, and the four stage outputs with the delayed first stage. Both the single reference
+// filter (MultimodeFilter) and the side-by-side runner (runFilterLanes) keep their state in
+// this record.
 //
 // Construction takes the shared tables of the rate (may allocate and lock); the rest is
 // real-time safe.
@@ -30,11 +30,9 @@ struct FilterState {
     void setMode(std::uint32_t m) noexcept { mode = m < filter_design::kModeCount ? m : 0u; }
 
     bool threePole() const noexcept { return filter_design::isThreePole(mode); }
-    // The ramps of a block of n samples from the last settings to the new ones.
-    filter_design::BlockRamps ramps(int n) const noexcept
-    {
-        return filter_design::blockRamps(*tables, cutoffPrev, cutoffTarget, gPrev, gTarget, resonance, mode, n);
-    }
+    // The ramps of a block of n samples from the last settings to the new ones. Kept: a block
+    // whose settings are the same, to the bit, as the last one's gets the same ramps again.
+    filter_design::BlockRamps ramps(int n) noexcept;
     // Ends a block: keeps the stage outputs (tiny ones flushed to zero) and makes the new
     // settings the start of the next block's ramps.
     void endBlock(double s1, double s2, double s3, double s4, double d) noexcept;
@@ -56,6 +54,17 @@ struct FilterState {
     double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
     double delayed = 0.0;
     std::uint32_t mode = 0;
+
+private:
+    struct RampKey {
+        std::array<std::uint64_t, 5> bits{}; // cutoffPrev, cutoffTarget, gPrev, gTarget, resonance
+        std::uint32_t mode = 0;
+        int n = 0; // 0: nothing kept yet
+        bool operator==(const RampKey&) const = default;
+    };
+    RampKey rampKey;
+    std::uint64_t lastCutoffBits = ~std::uint64_t{0}; // the octaves of the last setCutoff (none: a NaN)
+    filter_design::BlockRamps keptRamps{};
 };
 
 } // namespace ostrel

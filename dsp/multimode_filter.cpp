@@ -10,7 +10,7 @@ namespace ostrel {
 
 using namespace filter_design;
 
-MultimodeFilter::MultimodeFilter(std::uint32_t rate, DitherSeed* dither)
+MultimodeFilter::MultimodeFilter(std::uint32_t rate, NoiseSeed* dither)
     : state(rate),
       sharedDither(dither),
       sampleRate(static_cast<double>(rate == 0 ? 1u : rate))
@@ -50,12 +50,12 @@ void MultimodeFilter::run(float* out, const float* in, int n) noexcept
     const double B = kSaturationB;
     const double inGain = kInputGain;
 
-    DitherSeed& ditherSeed = sharedDither ? *sharedDither : ownDither;
+    NoiseSeed& ditherSeed = sharedDither ? *sharedDither : ownDither;
     std::uint32_t seed = ditherSeed.value;
     double s1 = state.y1, s2 = state.y2, s3 = state.y3, s4 = state.y4, d = state.delayed;
 
     for (int j = 0; j < n; ++j) {
-        seed = nextDitherSeed(seed);
+        seed = NoiseSeed::next(seed);
         const double u =
             static_cast<double>(in[j]) * inGain + static_cast<double>(static_cast<std::int32_t>(seed)) * kDitherScale;
 

@@ -3,6 +3,7 @@
 #include "dsp/filter_design.h"
 #include "dsp/filter_state.h"
 #include "dsp/filter_tables.h"
+#include "dsp/noise_seed.h"
 
 #include <array>
 #include <cstdint>
@@ -10,19 +11,15 @@
 
 namespace ostrel {
 
-// State of the filter's input dither generator. One seed may be shared by all filters of
-// one engine (the engine owns it and renders its voices one after the other); a filter
-// without a shared seed uses its own.
-struct DitherSeed {
-    static constexpr std::uint32_t kInitial = 22222;
-    std::uint32_t value = kInitial;
-};
-
 // Four one-pole low-pass stages with a saturating global feedback loop. The output is a
 // weighted mix of the stage outputs; 16 modes choose the weights (low-pass, band-pass,
 // high-pass, all-pass and notch shapes). Modes 0..7 run all four stages; modes 8..15
 // bypass the first stage and double the feedback. The stage coefficient and the feedback
 // gain ramp linearly across each block from the previous block's setting to the new one.
+//
+// This is the filter written plainly, one filter at a time: the reference form. The plug-in
+// runs its voices' filters side by side through runFilterLanes (dsp/filter_lanes.h), which the
+// tests check against this class bit for bit; the filter's own behaviour is tested here.
 //
 // Construction may allocate and lock (the shared tables); everything else is real-time
 // safe and belongs to the audio thread.
@@ -35,7 +32,7 @@ public:
 
     // sampleRate: the engine's internal rate in hertz (0 is treated as 1).
     // sharedDither: the seed to advance, or nullptr for a seed of this filter's own.
-    explicit MultimodeFilter(std::uint32_t sampleRate, DitherSeed* sharedDither = nullptr);
+    explicit MultimodeFilter(std::uint32_t sampleRate, NoiseSeed* sharedDither = nullptr);
 
     // Cutoff in octaves above 20 Hz; the coordinate c + 3 is clamped to 0.1..15.9 (NaN gives
     // 0.1). Takes effect over the next block.
@@ -68,8 +65,8 @@ private:
     void run(float* out, const float* in, int n) noexcept;
 
     FilterState state;
-    DitherSeed ownDither;
-    DitherSeed* sharedDither; // nullptr: ownDither is used (a copy then keeps its own seed)
+    NoiseSeed ownDither;
+    NoiseSeed* sharedDither; // nullptr: ownDither is used (a copy then keeps its own seed)
 
     double sampleRate;
 };

@@ -6,13 +6,18 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
+#include <limits>
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace ostrel {
 
 namespace {
 
 // Shared by every noise oscillator of the process, never reset.
-std::atomic<std::uint32_t> gNoiseSeed{22222u};
+std::atomic<std::uint32_t> gNoiseSeed{NoiseSeed::kInitial};
 
 constexpr double kTwoPow32 = 4294967296.0;
 constexpr double kInvTwoPow28 = 1.0 / 268435456.0; // 16384 * 16384 stands for 1.0
@@ -66,14 +71,55 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-// The same code compiled for AVX2 (4-wide gathers and double conversions), chosen at run time
-// on processors that have it. Same operations, no FMA: the same bits as the baseline.
+// The same loop written for AVX2, chosen at run time on processors that have it: eight
+// samples at a time in one pass, the pair (a, b) of each sample fetched by one gather, and
+// a * 16384 + fraction * (b - a) formed as the pair's multiply-add with (16384 - fraction,
+// fraction), the same integer. Then the same double arithmetic, no FMA: the same bits as the
+// baseline.
 #define OSTREL_OSCILLATOR_AVX2 1
 [[gnu::target("avx2")]] void renderTableAvx2(float* out, int n, const std::int16_t* cycle, std::uint32_t phase,
                                              std::uint32_t increment, unsigned indexShift, unsigned fractionShift,
                                              double multiplier) noexcept
 {
-    renderTableKernel(out, n, cycle, phase, increment, indexShift, fractionShift, multiplier);
+    const int whole = n & ~7;
+    if (whole > 0) {
+        const __m256i steps = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                                 _mm256_set1_epi32(static_cast<int>(increment)));
+        __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(phase)), steps);
+        const __m256i advance = _mm256_set1_epi32(static_cast<int>(8u * increment));
+        const __m128i fractionCount = _mm_cvtsi32_si128(static_cast<int>(fractionShift));
+        const __m256i fractionMask = _mm256_set1_epi32(static_cast<int>((1u << indexShift) - 1u));
+        const __m256i unity = _mm256_set1_epi32(16384);
+        const __m256d m = _mm256_set1_pd(multiplier);
+        for (int j = 0; j < whole; j += 8) {
+            const __m256i fraction = _mm256_srl_epi32(_mm256_and_si256(p, fractionMask), fractionCount);
+            // Little-endian: the low word of each pair is sample[index], the high word the next.
+            // Plain loads: a gather instruction is slower here.
+            // The indices in scalar registers: extracting them from the vector would queue
+            // on the shuffle units, which build the vector of pairs.
+            const std::uint32_t q = phase + static_cast<std::uint32_t>(j) * increment;
+            const auto pair = [cycle, q, increment, indexShift](std::uint32_t k) {
+                std::int32_t w;
+                std::memcpy(&w, cycle + ((q + k * increment) >> indexShift), sizeof w);
+                return w;
+            };
+            const __m256i pairs =
+                _mm256_setr_epi32(pair(0), pair(1), pair(2), pair(3), pair(4), pair(5), pair(6), pair(7));
+            const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(unity, fraction), _mm256_slli_epi32(fraction, 16));
+            const __m256i value = _mm256_madd_epi16(pairs, weights);
+            const __m256 o = _mm256_loadu_ps(out + j);
+            const __m256d low = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(o)),
+                                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(value)), m));
+            const __m256d high =
+                _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(o, 1)),
+                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(value, 1)), m));
+            _mm256_storeu_ps(out + j, _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low)));
+            p = _mm256_add_epi32(p, advance);
+        }
+    }
+    if (whole < n)
+        renderTableKernel(out + whole, n - whole, cycle, phase + static_cast<std::uint32_t>(whole) * increment,
+                          increment, indexShift, fractionShift, multiplier);
 }
 
 #endif
@@ -122,8 +168,13 @@ int Oscillator::levelForRatio(double x) noexcept
 
 void Oscillator::setFrequency(double f) noexcept
 {
+    // Set again to the frequency it already had, the oscillator keeps the level it chose then
+    // (the held notes' usual case).
+    if (f == settledFrequency)
+        return;
     const double x = f > frequencyHz ? f * invSampleRate : f * invSampleRate * 1.2;
     currentLevel = levelForRatio(x);
+    settledFrequency = f == frequencyHz ? f : std::numeric_limits<double>::quiet_NaN();
     frequencyHz = f;
 }
 
@@ -142,7 +193,11 @@ void Oscillator::render(float* out, int n) noexcept
     if (n <= 0)
         return;
     renderedLevel = currentLevel;
-    const std::uint32_t increment = phaseIncrement();
+    // The increment and the table change only with the frequency, the level and the wave.
+    if (!(frequencyHz == incrementFrequency)) {
+        incrementFrequency = frequencyHz;
+        increment = phaseIncrement();
+    }
     const std::uint32_t start = phaseAcc;
     phaseAcc = start + static_cast<std::uint32_t>(n) * increment;
 
@@ -157,13 +212,12 @@ void Oscillator::render(float* out, int n) noexcept
         };
         if (amplitude == 0.0) {
             // Nothing is added, but the sequence moves on as if it had been.
-            for (int j = 0; j < n; ++j)
-                seed = seed * 196314165u + 907633515u;
+            seed = NoiseSeed::skip(n).apply(seed);
             storeSeed(seed);
             return;
         }
         for (int j = 0; j < n; ++j) {
-            seed = seed * 196314165u + 907633515u;
+            seed = NoiseSeed::next(seed);
             const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
             out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
         }
@@ -177,7 +231,11 @@ void Oscillator::render(float* out, int n) noexcept
         return;
 
     const int shift = levelShift[static_cast<std::size_t>(renderedLevel)];
-    const std::int16_t* cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
+    if (renderedLevel != cycleLevel || wave != cycleWave) {
+        cycleLevel = renderedLevel;
+        cycleWave = wave;
+        cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
+    }
     renderTable(out, n, cycle, start, increment, static_cast<unsigned>(22 + shift), static_cast<unsigned>(8 + shift),
                 amplitude * kInvTwoPow28);
 }

@@ -5,23 +5,18 @@
 // output into a block buffer. Wave 95 makes it a white-noise source.
 //
 // Threads: a voice's oscillators run on the audio thread of their instance only. The bank is
-// read without locks (it is built once, before any instance exists). The noise generator's seed
-// is shared by every noise oscillator of the process (an atomic, so concurrent instances are
-// not a data race; they only interleave one sequence).
+// read without locks (it is built once, before any instance exists). An engine gives all its
+// oscillators one noise generator (they render one after the other on its audio thread), so
+// each instance has its own reproducible noise; oscillators without one share a process-wide
+// seed (an atomic, so concurrent users are not a data race; they only interleave one sequence).
 
 #include <cstdint>
+#include <limits>
 
+#include "dsp/noise_seed.h"
 #include "dsp/wave_bank.h"
 
 namespace ostrel {
-
-// The state of a noise generator. An engine gives one to all its oscillators (they render one
-// after the other on its audio thread), so each plug-in instance has its own reproducible
-// noise; oscillators without one share the process-wide seed.
-struct NoiseSeed {
-    static constexpr std::uint32_t kInitial = 22222;
-    std::uint32_t value = kInitial;
-};
 
 class Oscillator {
 public:
@@ -73,7 +68,7 @@ public:
     static bool wideKernelAvailable() noexcept;
     static void useWideKernel(bool enabled) noexcept;
 
-    // The process-wide noise seed (initially 22222), for tests.
+    // The process-wide noise seed (initially NoiseSeed::kInitial), for tests.
     static std::uint32_t noiseSeed() noexcept;
     static void setNoiseSeed(std::uint32_t seed) noexcept;
 
@@ -87,7 +82,15 @@ private:
     int currentLevel = 0;
     int renderedLevel = 0;
     double frequencyHz = 1.0;
+    // A frequency set twice in a row, whose level (judged as not rising) is the current one.
+    double settledFrequency = std::numeric_limits<double>::quiet_NaN();
     double amplitude = 0.0;
+    // Kept from the last render: the increment of a frequency and the table of a level and wave.
+    double incrementFrequency = -1.0;
+    std::uint32_t increment = 0;
+    int cycleLevel = -1;
+    std::uint32_t cycleWave = 0;
+    const std::int16_t* cycle = nullptr;
 };
 
 } // namespace ostrel

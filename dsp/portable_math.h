@@ -1,14 +1,33 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 // exp, sin and tanh evaluated with basic arithmetic only (+, -, *, / and exact scaling by
 // powers of two), so both builds compute the same bits: the C libraries of the native and
 // the Windows build round their transcendental functions differently in the last place.
 // Accuracy is within a few units in the last place of double precision over the ranges used
-// (tables, LFO, envelope release). The build turns off FMA contraction, which keeps the
+// (tables, LFO, envelope release, pitch, envelope times, volume). The audio path runs with
+// rounding toward minus infinity, under which the C libraries' functions are not reliable at
+// all; these are plain arithmetic and give the same bits in any build under any mode. The build turns off FMA contraction, which keeps the
 // evaluation order fixed.
 namespace ostrel::portable {
+
+namespace detail {
+
+// x * 2^k, the same as std::ldexp: for the x and k these functions pass (|x| within 2^+-20,
+// |k| up to 1000) the product with the power of two is a normal number, so the multiplication
+// is exact in any rounding mode; anything else goes to ldexp.
+inline double scaleByPowerOfTwo(double x, int k) noexcept
+{
+    const double magnitude = std::fabs(x);
+    if (k >= -1000 && k <= 1000 && magnitude >= 0x1p-20 && magnitude <= 0x1p20)
+        return x * std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52);
+    return std::ldexp(x, k);
+}
+
+} // namespace detail
 
 // e^x. Overflows to infinity above ~709.78, underflows to 0 below ~-745; NaN stays NaN.
 inline double exp(double x) noexcept
@@ -41,7 +60,7 @@ inline double exp(double x) noexcept
     p = p * r + 0.5;
     p = p * r + 1.0;
     p = p * r + 1.0;
-    return std::ldexp(p, static_cast<int>(k));
+    return detail::scaleByPowerOfTwo(p, static_cast<int>(k));
 }
 
 // 2^x.
@@ -54,7 +73,26 @@ inline double exp2(double x) noexcept
     if (x < -1075.0)
         return 0.0;
     const double k = std::floor(x);
-    return std::ldexp(exp((x - k) * 0.69314718055994530942), static_cast<int>(k));
+    return detail::scaleByPowerOfTwo(exp((x - k) * 0.69314718055994530942), static_cast<int>(k));
+}
+
+// 10^x. x = k log10(2) + r with |r| <= log10(2) / 2, log10(2) split so that k * kLog10Of2Hi
+// is exact; then 10^x = 2^k e^(r ln 10).
+inline double exp10(double x) noexcept
+{
+    if (std::isnan(x))
+        return x;
+    if (x > 308.3)
+        return HUGE_VAL;
+    if (x < -323.7)
+        return 0.0;
+    constexpr double kLog2Of10 = 3.32192809488736234787;
+    constexpr double kLog10Of2Hi = 3.01029995663611771306e-01; // low 13 bits zero
+    constexpr double kLog10Of2Lo = 3.69423907715893078616e-13;
+    constexpr double kLn10 = 2.30258509299404568402;
+    const double k = std::floor(x * kLog2Of10 + 0.5);
+    const double r = (x - k * kLog10Of2Hi) - k * kLog10Of2Lo;
+    return detail::scaleByPowerOfTwo(exp(r * kLn10), static_cast<int>(k));
 }
 
 namespace detail {

@@ -223,14 +223,4 @@ bool buildWaveBank(const unsigned char* data, std::size_t size)
     return complete;
 }
 
-const std::int16_t* waveData(int index) noexcept
-{
-    return globalBank().waveData(index);
-}
-
-const std::int16_t* levelTable(int level, int index) noexcept
-{
-    return globalBank().levelTable(level, index);
-}
-
 } // namespace ostrel

@@ -75,10 +75,6 @@ const WaveBank& waveBank() noexcept;
 // the bank and return the first call's result. Returns whether the stored waves were complete.
 bool buildWaveBank(const unsigned char* data, std::size_t size);
 
-// Accessors of the global bank (see WaveBank).
-const std::int16_t* waveData(int index) noexcept;
-const std::int16_t* levelTable(int level, int index) noexcept;
-
 // The resampler: the DC-free band-limited interpolation of the m-point cycle `in` (m a
 // power of two, 2..2^17) keeping harmonics 1..min(maxHarmonic, m/2 - 1), at `upsample` times
 // the point density (upsample a power of two); out receives upsample * m values. Double

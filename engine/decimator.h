@@ -26,11 +26,17 @@ public:
     void decimate(float* out, const float* in, int n) noexcept;
 
     void reset() noexcept;
+
+    // The filter runs eight outputs at a time with AVX2 where the processor has it, with the same
+    // bits. Chooses that kernel (or the baseline); false when AVX2 was asked for and is missing.
+    // For tests; not while another thread renders.
+    static bool useWideKernel(bool enabled) noexcept;
     const float* history() const noexcept { return work.data(); }
 
 private:
-    std::vector<float> work;  // history followed by the new input, kHistory + 2 * kMaxOutput + 128
-    std::vector<double> sums; // running sums of the outputs, kMaxOutput
+    std::vector<float> work;   // history followed by the new input, kHistory + 2 * kMaxOutput + 128
+    std::vector<double> sums;  // running sums of the outputs, kMaxOutput
+    std::vector<float> phases; // the window's even samples, then its odd ones (AVX2 kernel)
 };
 
 } // namespace ostrel

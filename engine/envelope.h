@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/engine_sizes.h"
+
 #include <array>
 #include <cstdint>
 
@@ -30,11 +32,11 @@ public:
     static constexpr int kStageOff = 5;
     static constexpr int kNoLoop = 3;
     static constexpr std::int32_t kEndlessRepeats = 1 << 30;
-    // Shortest time a segment may have: 1 ms, and never less than one 64-sample sub-block,
+    // Shortest time a segment may have: 1 ms, and never less than one sub-block,
     // so one advance never passes a whole segment. Also replaces zero, negative, NaN and
     // infinite times (possible from chunk data).
     static constexpr double kMinTimeSeconds = 0.001;
-    static constexpr double kMinTimeSamples = 64.0;
+    static constexpr double kMinTimeSamples = kSubBlock;
     // Longest finite time kept; longer ones are clamped to it.
     static constexpr double kMaxTimeSeconds = 1.0e6;
 

@@ -25,9 +25,13 @@ void Lfo::advance(int n) noexcept
     p = p - std::floor(p);
     // A tiny negative phase can round up to exactly 1 above.
     phase01 = p < 1.0 ? p : 0.0;
+    if (wave == kSampleAndHold && (prevPhase01 > phase01 || (phase01 >= 0.5 && prevPhase01 < 0.5))) {
+        Random& random = sharedRandom ? *sharedRandom : ownRandom;
+        held = static_cast<float>(2.0 * random.next() / static_cast<double>(Random::kMax) - 1.0);
+    }
 }
 
-double Lfo::value() noexcept
+double Lfo::value() const noexcept
 {
     const double p = phase01;
     switch (wave) {
@@ -40,12 +44,7 @@ double Lfo::value() noexcept
     case kSawUp: return 2.0 * p - 1.0;
     case kSawDown: return 1.0 - 2.0 * p;
     case kSquare: return p < 0.5 ? 1.0 : -1.0;
-    case kSampleAndHold:
-        if (prevPhase01 > p || (p >= 0.5 && prevPhase01 < 0.5)) {
-            Random& random = sharedRandom ? *sharedRandom : ownRandom;
-            held = static_cast<float>(2.0 * random.next() / static_cast<double>(Random::kMax) - 1.0);
-        }
-        return static_cast<double>(held);
+    case kSampleAndHold: return static_cast<double>(held);
     case kSine:
     default: return portable::sin(2.0 * std::numbers::pi * p);
     }

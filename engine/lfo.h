@@ -1,15 +1,16 @@
 #pragma once
 
 #include "dsp/random.h"
+#include "patch/patch_sizes.h"
 
 namespace ostrel {
 
-// Global low-frequency oscillator: six waves over a phase 0..1, read and advanced once per
-// sub-block by the block renderer. Free-running; notes and program changes never restart it.
-// Audio thread only.
+// Global low-frequency oscillator: six waves over a phase 0..1, advanced once per sub-block by
+// the block renderer and read any number of times in between. Free-running; notes and program
+// changes never restart it. Audio thread only.
 class Lfo {
 public:
-    static constexpr int kWaveCount = 6;
+    static constexpr int kWaveCount = kLfoWaveCount;
     enum Wave : int { kSine = 0, kTriangle, kSawUp, kSawDown, kSquare, kSampleAndHold };
 
     // sampleRate: the engine's internal rate (values below 1 are treated as 1).
@@ -22,10 +23,10 @@ public:
     // 0..5; any other value selects the sine. The phase is kept, so the output may jump.
     void setWave(int w) noexcept { wave = (w >= 0 && w < kWaveCount) ? w : kSine; }
 
-    // Current value, -1..1. For sample-and-hold every call made while the phase has just
-    // wrapped or crossed 0.5 draws a new value.
-    double value() noexcept;
-    // Moves the phase on by n samples.
+    // Current value, -1..1. Reading changes nothing, so the order of reads does not matter.
+    double value() const noexcept;
+    // Moves the phase on by n samples. On the sample-and-hold wave a phase that wraps or
+    // crosses 0.5 draws the new held value here, once per advance.
     void advance(int n) noexcept;
 
     double phase() const noexcept { return phase01; }

@@ -42,8 +42,6 @@ void updateGlobalModulation(ModState& state, Lfo& lfo1, Lfo& lfo2, float afterto
     const double at = static_cast<double>(aftertouch);
     const double wheel = static_cast<double>(modWheel);
 
-    // The reads keep this order (LFO 2, LFO 1, then both outputs): a sample-and-hold LFO draws
-    // at every read right after its phase wrapped or crossed one half.
     double depth1 = amountOf(state, mod::kLfo1);
     if (state.routed(mod::kLfo2, mod::kLfo1Depth))
         depth1 += lfo2.value() * amountOf(state, mod::kLfo2);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/engine_sizes.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -10,8 +12,8 @@ class Lfo;
 
 // Rows (sources) and columns (destinations) of the modulation matrix.
 namespace mod {
-inline constexpr int kSourceCount = 7;
-inline constexpr int kDestinationCount = 15;
+inline constexpr int kSourceCount = kModRows;
+inline constexpr int kDestinationCount = kModColumns;
 inline constexpr int kStaticModCount = 7; // static terms kept per voice, columns 0..6
 
 enum Source : int { kLfo1 = 0, kLfo2, kAftertouch, kVelocity, kKey, kFilterEnvelope, kModWheel };
@@ -65,7 +67,7 @@ struct ModState {
 // stores the scaled LFO outputs and the scaled aftertouch in `state`, then advances both LFOs
 // by `blockSamples`. aftertouch and modWheel are 0..1.
 void updateGlobalModulation(ModState& state, Lfo& lfo1, Lfo& lfo2, float aftertouch, float modWheel,
-                            int blockSamples = 64) noexcept;
+                            int blockSamples = kSubBlock) noexcept;
 
 // Velocity and key terms of a voice for columns 0..3 (pitch), 5 and 6 (mix X and Y); column 4
 // is set to 0 (velocity and key reach the cutoff through cutoffModulation/filterEnvelopeDepth).

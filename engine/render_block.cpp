@@ -4,6 +4,8 @@
 // so the output does not depend on how the host cuts the stream into blocks.
 #include "engine/voice_engine.h"
 
+#include "dsp/gain_kernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -70,12 +72,14 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
 
     // The sounding voices render in index order; their filters run together in between,
     // which gives the same bits as rendering each voice whole in turn.
-    std::array<VoiceFilterState*, kMaxVoices> filters{};
-    std::array<float*, kMaxVoices> blocks{};
-    std::array<int, kMaxVoices> sounding{};
+    std::array<FilterState*, kMaxVoices> filters; // the first `count` entries are filled below
+    std::array<float*, kMaxVoices> blocks;
+    std::array<int, kMaxVoices> sounding;
     int count = 0;
     for (int i = 0; i < activeVoices; ++i) {
         Voice& v = voice(i);
+        if (v.state() == Voice::Idle)
+            continue;
         float* block = voiceBlocks[static_cast<std::size_t>(count)].data();
         if (!v.beginBlock(block, kSubBlock))
             continue;
@@ -84,7 +88,7 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
         blocks[c] = block;
         sounding[c] = i;
     }
-    runVoiceFilters(filters.data(), blocks.data(), count, kSubBlock, filterDither);
+    runFilterLanes(filters.data(), blocks.data(), count, kSubBlock, filterDither);
 
     for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
         const int i = sounding[c];
@@ -97,15 +101,10 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
         const double p = 0.5 * pan + 0.5;
         const auto gl = static_cast<float>(std::sqrt(1.0 - p));
         const auto gr = static_cast<float>(std::sqrt(p));
-        for (int j = 0; j < kSubBlock; ++j) {
-            left[j] += buffer[j] * gl;
-            right[j] += buffer[j] * gr;
-        }
+        addPanned(left, right, buffer, kSubBlock, gl, gr);
     }
-    if (params.chorusOn) {
-        chorusLeft.processBlock(left, left, kSubBlock);
-        chorusRight.processBlock(right, right, kSubBlock);
-    }
+    if (params.chorusOn)
+        Chorus::processStereo(chorusLeft, chorusRight, left, right, kSubBlock);
 }
 
 } // namespace ostrel

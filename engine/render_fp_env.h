@@ -3,10 +3,17 @@
 namespace ostrel {
 
 // Floating-point environment of an audio callback, for the lifetime of the object: rounding
-// toward minus infinity (float-to-integer conversions in the DSP are floors) and, on x86-64,
-// denormals flushed to zero on input and output. The destructor restores the rounding mode
-// and the SSE control register the caller had. Affects the calling thread only; makes no
-// system call.
+// toward minus infinity and, on x86-64, denormals flushed to zero on input and output. The
+// destructor restores the rounding mode and the SSE control register the caller had. Affects
+// the calling thread only; makes no system call.
+//
+// The rounding mode decides how every floating-point result of the audio path is rounded (each
+// sum and product, each double-to-float store), so it is part of what the output is: the same
+// mode on every build gives the same samples. It does not decide float-to-integer conversions:
+// C++ casts truncate whatever the mode, and the conversions that must floor (table indices,
+// oscillator levels) are written as explicit floors. The C libraries' transcendental functions
+// are not written for this mode and differ between builds under it, so the audio path uses
+// dsp/portable_math.h instead.
 class RealtimeFpScope {
 public:
     RealtimeFpScope() noexcept;

@@ -1,5 +1,7 @@
 #include "engine/snapshot.h"
 
+#include "dsp/portable_math.h"
+#include "dsp/wave_names.h"
 #include "patch/patch.h"
 
 #include <cmath>
@@ -32,25 +34,24 @@ int readIndex(xIntParam* param, int count, int fallback)
 
 double envelopeSeconds(double setting) noexcept
 {
-    return std::pow(10.0, 3.0 * setting) * 10.0 * 0.001;
+    return portable::exp10(3.0 * setting) * 10.0 * 0.001;
 }
 
 double volumeGainOf(double decibels) noexcept
 {
-    return decibels < -39.0 ? 0.0 : std::pow(10.0, decibels / 20.0);
+    return decibels < -39.0 ? 0.0 : portable::exp10(decibels / 20.0);
 }
 
 int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept
 {
-    constexpr int kSilentWave = 94;
     for (std::size_t k = 0; k < VoiceParams::kOscillators; ++k) {
-        p.oscWave[k] = static_cast<std::uint32_t>(readIndex(patch.oscWaveform[k], 96, kSilentWave));
+        p.oscWave[k] = static_cast<std::uint32_t>(readIndex(patch.oscWaveform[k], kWaveCount, kNullWave));
         p.oscTuning[k] = std::floor(readFloat(patch.oscTune[k]) + 0.1) + readFloat(patch.oscFinetune[k]) * 0.01;
     }
     for (std::size_t k = 0; k < VoiceParams::kTimes; ++k) {
-        p.mixTime[k] = readFloat(patch.mixTime[k]) * 0.001;
-        p.filterTime[k] = envelopeSeconds(readFloat(patch.filterTime[k]));
-        p.ampTime[k] = envelopeSeconds(readFloat(patch.ampTime[k]));
+        p.mixTimeSeconds[k] = readFloat(patch.mixTime[k]) * 0.001; // milliseconds
+        p.filterTimeSeconds[k] = envelopeSeconds(readFloat(patch.filterTime[k]));
+        p.ampTimeSeconds[k] = envelopeSeconds(readFloat(patch.ampTime[k]));
     }
     for (std::size_t k = 0; k < VoiceParams::kPoints; ++k) {
         p.mixX[k] = readFloat(patch.mixX[k]);
@@ -79,7 +80,7 @@ int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept
     for (std::size_t i = 0; i < VoiceParams::kPanSlots; ++i)
         p.panSlot[i] = pan[i % static_cast<std::size_t>(kPanCount)];
 
-    for (std::size_t k = 0; k < 2; ++k) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(kLfoCount); ++k) {
         p.lfoWave[k] = readIndex(patch.lfoWave[k], kLfoWaveCount, 0);
         p.lfoRate[k] = readFloat(patch.lfoRate[k]);
     }
@@ -103,7 +104,7 @@ int snapshotParameters(Patch& patch, VoiceParams& p, ModState& mod) noexcept
 
     // Polyphony + 0.01 truncated toward zero; the clamp keeps it a valid voice count.
     const double voices = std::trunc(readFloat(patch.polyphony) + 0.01);
-    return voices < 1.0 ? 1 : voices > 32.0 ? 32 : static_cast<int>(voices);
+    return voices < 1.0 ? 1 : voices > static_cast<double>(kMaxVoices) ? kMaxVoices : static_cast<int>(voices);
 }
 
 } // namespace ostrel

@@ -1,7 +1,12 @@
 #include "engine/voice.h"
 
+#include "dsp/filter_lanes.h"
+#include "dsp/gain_kernels.h"
+#include "dsp/portable_math.h"
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ostrel {
 
@@ -18,7 +23,7 @@ double clamp01(double x) noexcept
 } // namespace
 
 Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const ModState& modState,
-             DitherSeed* ditherSeed, const WaveBank& bank, NoiseSeed* noise)
+             NoiseSeed* ditherSeed, const WaveBank& bank, NoiseSeed* noise)
     : params(&voiceParams),
       mod(&modState),
       dither(ditherSeed ? ditherSeed : &ownDither),
@@ -31,6 +36,7 @@ Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const M
 {
     for (auto& osc : oscillators)
         osc.setNoiseSource(noise);
+    lastPitch.fill(std::numeric_limits<double>::quiet_NaN());
 }
 
 void Voice::refreshEnvelopes() noexcept
@@ -44,13 +50,13 @@ void Voice::loadEnvelopes() noexcept
     const VoiceParams& p = *params;
     loadedGeneration = p.generation;
     envelopesLoaded = true;
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < VoiceParams::kTimes; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        mixEnv.setTime(k, p.mixTime[i]);
-        filterEnv.setTime(k, p.filterTime[i]);
-        ampEnv.setTime(k, p.ampTime[i]);
+        mixEnv.setTime(k, p.mixTimeSeconds[i]);
+        filterEnv.setTime(k, p.filterTimeSeconds[i]);
+        ampEnv.setTime(k, p.ampTimeSeconds[i]);
     }
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < VoiceParams::kPoints; ++k) {
         const auto i = static_cast<std::size_t>(k);
         mixEnv.setPoint(k, p.mixX[i], p.mixY[i]);
         filterEnv.setLevel(k, p.filterLevel[i]);
@@ -80,7 +86,7 @@ void Voice::startNote(int note, int velocity) noexcept
     // Oscillators in unison or an octave apart start in phase with the earlier one, so they
     // do not beat or cancel at the start of the note; a later match overrides an earlier one.
     const auto& tuning = params->oscTuning;
-    for (std::size_t j = 1; j < 4; ++j) {
+    for (std::size_t j = 1; j < oscillators.size(); ++j) {
         for (std::size_t k = 0; k < j; ++k) {
             if (tuning[k] == tuning[j] || tuning[k] == 2.0 * tuning[j] || 2.0 * tuning[k] == tuning[j])
                 oscillators[j].setPhase(oscillators[k].phase());
@@ -102,8 +108,10 @@ void Voice::steal() noexcept
 {
     std::array<float, kFadeLength> tail{};
     renderVoice(tail.data(), kFadeLength);
+    constexpr auto kLength = static_cast<float>(kFadeLength);
     for (int i = 0; i < kFadeLength; ++i)
-        fade[static_cast<std::size_t>(i)] = tail[static_cast<std::size_t>(i)] * static_cast<float>(63 - i) / 64.0f;
+        fade[static_cast<std::size_t>(i)] =
+            tail[static_cast<std::size_t>(i)] * static_cast<float>(kFadeLength - 1 - i) / kLength;
     fadeIsPending = true;
     currentGain = 0.0;
 }
@@ -122,17 +130,17 @@ void Voice::updateStaticMod() noexcept
 
 void Voice::renderVoice(float* out, int n) noexcept
 {
-    n = std::clamp(n, 0, kMaxBlock);
+    n = std::clamp(n, 0, kSubBlock);
     if (!beginBlock(out, n))
         return;
-    VoiceFilterState* filter = &voiceFilter;
-    runVoiceFilters(&filter, &out, 1, n, *dither);
+    FilterState* filter = &voiceFilter;
+    runFilterLanes(&filter, &out, 1, n, *dither);
     endBlock(out, n);
 }
 
 bool Voice::beginBlock(float* out, int n) noexcept
 {
-    n = std::clamp(n, 0, kMaxBlock);
+    n = std::clamp(n, 0, kSubBlock);
     if (voiceState == Idle) {
         std::fill_n(out, n, 0.0f);
         return false;
@@ -144,10 +152,15 @@ bool Voice::beginBlock(float* out, int n) noexcept
     // Pitch: octaves relative to A4 from note, tuning, bend and modulation.
     const double filterEnvOut = filterEnv.output();
     const double base = static_cast<double>(currentNote - kA4Note);
-    for (std::size_t k = 0; k < 4; ++k) {
+    for (std::size_t k = 0; k < oscillators.size(); ++k) {
         const double pitch = (base + p.oscTuning[k]) / 12.0 + static_cast<double>(m.pitchBend)
             + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
-        oscillators[k].setFrequency(kA4 * std::exp2(pitch));
+        // Most sub-blocks repeat the last pitch: its frequency is already known.
+        if (!(pitch == lastPitch[k])) {
+            lastPitch[k] = pitch;
+            lastFrequency[k] = kA4 * portable::exp2(pitch);
+        }
+        oscillators[k].setFrequency(lastFrequency[k]);
         oscillators[k].setWave(p.oscWave[k]);
     }
 
@@ -177,7 +190,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
 
 void Voice::endBlock(float* out, int n) noexcept
 {
-    n = std::clamp(n, 1, kMaxBlock);
+    n = std::clamp(n, 1, kSubBlock);
     const VoiceParams& p = *params;
     const ModState& m = *mod;
     mixEnv.advance(n);
@@ -193,14 +206,12 @@ void Voice::endBlock(float* out, int n) noexcept
     if (ending || !std::isfinite(target))
         target = 0.0;
     currentGain = target;
-    const double slope = (target - g0) / static_cast<double>(n);
-    for (int j = 0; j < n; ++j)
-        out[j] = static_cast<float>(static_cast<double>(out[j]) * (g0 + static_cast<double>(j) * slope));
+    applyGainRamp(out, n, g0, (target - g0) / static_cast<double>(n));
 
     if (fadeIsPending) {
         for (int j = 0; j < kFadeLength && j < n; ++j) {
             const auto i = static_cast<std::size_t>(j);
-            out[j] = out[j] * static_cast<float>(j) / 64.0f + fade[i];
+            out[j] = out[j] * static_cast<float>(j) / static_cast<float>(kFadeLength) + fade[i];
         }
         fadeIsPending = false;
     }

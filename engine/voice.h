@@ -1,10 +1,11 @@
 #pragma once
 
-#include "dsp/multimode_filter.h"
+#include "dsp/filter_state.h"
+#include "dsp/noise_seed.h"
 #include "dsp/oscillator.h"
+#include "engine/engine_sizes.h"
 #include "engine/envelope.h"
 #include "engine/modulation.h"
-#include "engine/render_filters.h"
 #include "engine/voice_params.h"
 
 #include <array>
@@ -21,16 +22,15 @@ namespace ostrel {
 class Voice {
 public:
     enum State : std::int32_t { Idle = 0, Held = 1, Released = 2 };
-    static constexpr int kNoNote = -1;     // note of a voice that never played
-    static constexpr int kFadeLength = 64; // samples of the crossfade after a steal
-    static constexpr int kMaxBlock = 64;   // samples per renderVoice call
+    static constexpr int kNoNote = -1;            // note of a voice that never played
+    static constexpr int kFadeLength = kSubBlock; // samples of the crossfade after a steal: one sub-block
     static constexpr double kSilentGain = 0.0001;
 
     // internalRate: the engine's internal sample rate. The voice reads `params` and `mod`
     // from then on (the engine owns them). dither: the filter noise seed shared by the
     // engine's voices (they render one after the other); null gives the voice its own.
     // noise: the noise generator shared by the engine's voices (null: the process-wide one).
-    Voice(std::uint32_t internalRate, const VoiceParams& params, const ModState& mod, DitherSeed* dither,
+    Voice(std::uint32_t internalRate, const VoiceParams& params, const ModState& mod, NoiseSeed* dither,
           const WaveBank& bank = waveBank(), NoiseSeed* noise = nullptr);
 
     // Starts (or restarts) a note: loads the envelope settings, resets the envelopes when the
@@ -48,17 +48,17 @@ public:
     // Recomputes the velocity and key terms from the current amounts and routes.
     void updateStaticMod() noexcept;
 
-    // Renders n (at most kMaxBlock) samples into out. An idle voice writes zeros.
+    // Renders n (at most kSubBlock) samples into out. An idle voice writes zeros.
     void renderVoice(float* out, int n) noexcept;
 
     // renderVoice in three steps, so the engine can run the filters of all sounding voices
-    // together (runVoiceFilters) between the first and the last: beginBlock sets pitch, mix
+    // together (runFilterLanes) between the first and the last: beginBlock sets pitch, mix
     // and filter inputs and renders the oscillators into out (false, and zeros, for an idle
     // voice); then the filter runs on out; endBlock advances the envelopes and applies the
     // amplitude ramp and the steal crossfade.
     bool beginBlock(float* out, int n) noexcept;
     void endBlock(float* out, int n) noexcept;
-    VoiceFilterState& filterState() noexcept { return voiceFilter; }
+    FilterState& filterState() noexcept { return voiceFilter; }
     // Pan offset of the voice, from the values of the last rendered sub-block.
     double panModulation() const noexcept;
 
@@ -71,8 +71,11 @@ public:
     const MixEnvelope& mixEnvelope() const noexcept { return mixEnv; }
     const Envelope& filterEnvelope() const noexcept { return filterEnv; }
     const Envelope& ampEnvelope() const noexcept { return ampEnv; }
-    const Oscillator& oscillator(int k) const noexcept { return oscillators[static_cast<std::size_t>(k & 3)]; }
-    const VoiceFilterState& filter() const noexcept { return voiceFilter; }
+    const Oscillator& oscillator(int k) const noexcept
+    {
+        return oscillators[static_cast<std::size_t>(k) % oscillators.size()];
+    }
+    const FilterState& filter() const noexcept { return voiceFilter; }
     float staticMod(int column) const noexcept { return staticTerms[static_cast<std::size_t>(column)]; }
 
 private:
@@ -82,8 +85,8 @@ private:
 
     const VoiceParams* params;
     const ModState* mod;
-    DitherSeed ownDither; // used when the engine gives no shared seed
-    DitherSeed* dither;
+    NoiseSeed ownDither; // used when the engine gives no shared seed
+    NoiseSeed* dither;
 
     std::uint32_t loadedGeneration = 0;
     bool envelopesLoaded = false;
@@ -92,14 +95,18 @@ private:
     State voiceState = Idle;
     bool fadeIsPending = false;
     double currentGain = 0.0;
-    std::array<float, 256> fade{};
+    std::array<float, kFadeLength> fade{};
 
     MixEnvelope mixEnv;
     Envelope filterEnv;
     Envelope ampEnv;
-    std::array<Oscillator, 4> oscillators;
-    VoiceFilterState voiceFilter;
+    std::array<Oscillator, VoiceParams::kOscillators> oscillators;
+    FilterState voiceFilter;
     std::array<float, mod::kStaticModCount> staticTerms{};
+    // The pitch of each oscillator in the last sub-block (octaves re A4; NaN: none yet) and
+    // the frequency it gave.
+    std::array<double, VoiceParams::kOscillators> lastPitch;
+    std::array<double, VoiceParams::kOscillators> lastFrequency{};
 };
 
 } // namespace ostrel

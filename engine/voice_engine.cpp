@@ -1,6 +1,7 @@
 #include "engine/voice_engine.h"
 
 #include "engine/snapshot.h"
+#include "patch/patch.h"
 
 #include <algorithm>
 
@@ -28,6 +29,12 @@ VoiceEngine::VoiceEngine(int hostSampleRate, const WaveBank& bank)
 
 void VoiceEngine::snapshotParameters(Patch& patch)
 {
+    // Reading every parameter takes a lock each: skipped while none has changed.
+    const std::uint32_t changes = patch.changeCount();
+    if (&patch == snapshotPatch && changes == snapshotChanges)
+        return;
+    snapshotPatch = &patch;
+    snapshotChanges = changes;
     setVoiceCount(ostrel::snapshotParameters(patch, params, mod));
 }
 

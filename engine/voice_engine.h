@@ -1,10 +1,10 @@
 #pragma once
 
 #include "dsp/chorus.h"
-#include "dsp/multimode_filter.h"
 #include "dsp/random.h"
 #include "dsp/wave_bank.h"
 #include "engine/decimator.h"
+#include "engine/engine_sizes.h"
 #include "engine/event_queue.h"
 #include "engine/lfo.h"
 #include "engine/modulation.h"
@@ -32,11 +32,11 @@ class Patch;
 // record the engine's owner hands it (the editor never reads the engine itself).
 class VoiceEngine {
 public:
-    static constexpr int kMaxVoices = 32;
     static constexpr int kInitialVoices = 8;
-    static constexpr int kSubBlock = 64;              // internal samples
     static constexpr int kMaxBlock = 8000;            // host frames per renderBlock call
     static constexpr int kInternalBufferSize = 16384; // holds 2 * kMaxBlock + carry
+    static_assert(kInternalBufferSize >= 2 * kMaxBlock + kSubBlock - 1, "a block and its carry fit");
+    static_assert(Decimator::kMaxOutput >= kMaxBlock, "one decimate call takes a whole block");
 
     // hostSampleRate: whole hertz, at least 1; the engine runs at twice that rate.
     explicit VoiceEngine(int hostSampleRate, const WaveBank& bank = waveBank());
@@ -47,7 +47,8 @@ public:
     int internalRate() const noexcept { return 2 * hostRate; }
 
     // ---- parameters ----
-    // Copies the patch into voiceParams() and modState() and applies the polyphony.
+    // Copies the patch into voiceParams() and modState() and applies the polyphony, unless
+    // no parameter of this patch has changed since the last copy (Patch::changeCount).
     void snapshotParameters(Patch& patch);
     VoiceParams& voiceParams() noexcept { return params; }
     ModState& modState() noexcept { return mod; }
@@ -111,6 +112,8 @@ private:
     void setPedal(bool down) noexcept;
 
     int hostRate;
+    const Patch* snapshotPatch = nullptr; // the patch of the last snapshot, and its change count then
+    std::uint32_t snapshotChanges = 0;
     VoiceParams params;
     ModState mod;
     float wheel = 0.0f;
@@ -119,9 +122,9 @@ private:
     // Voices whose key is up but which the pedal holds.
     std::array<bool, kMaxVoices> sustained{};
 
-    Random random; // the LFOs' sample-and-hold and the chorus rate factors
-    DitherSeed filterDither;
-    NoiseSeed noiseSeed; // the noise of this engine's oscillators: reproducible per instance
+    Random random;          // the LFOs' sample-and-hold and the chorus rate factors
+    NoiseSeed filterDither; // the input dither of this engine's filters
+    NoiseSeed noiseSeed;    // the noise of this engine's oscillators: reproducible per instance
     std::array<std::unique_ptr<Voice>, kMaxVoices> voices;
     int activeVoices = kInitialVoices;
     std::array<int, kMaxVoices> held{};

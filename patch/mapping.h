@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/formatters.h"
+
 #include <cstdint>
 
 namespace ostrel {
@@ -34,10 +36,11 @@ private:
     double min_, max_;
 };
 
-// Linear in decibels, with the ends at or beyond +-100000 standing for +-infinity.
+// Linear in decibels, with the ends at or beyond the infinity sentinels (+-100000) standing
+// for +-infinity.
 class DecibelMapping final : public xValueMapping {
 public:
-    static constexpr double kInfinity = 100000.0;
+    static constexpr double kInfinity = static_cast<double>(vellum::kPlusInfinity);
     DecibelMapping(double minDb, double maxDb);
     double toValue(double x) const override;
     double toNormalized(double v) const override;

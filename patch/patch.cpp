@@ -45,7 +45,7 @@ vellum::xValueFormatter* decimals(int n)
 Patch::Patch(AutomationSink* sink) : registry_(sink)
 {
     for (int i = 0; i < kOscCount; ++i) {
-        oscWaveform[i] = addInt("Waveform", 96, IntTextCallback::waveName());
+        oscWaveform[i] = addInt("Waveform", kWaveCount, IntTextCallback::waveName());
         oscTune[i] = addFloat("Tune", "Semitone", -24.0f, 24.0f, 0, new LinearMapping(-24.0, 24.0), decimals(0));
         oscFinetune[i] = addFloat("Finetune", "Cents", -50.0f, 50.0f, 1, new LinearMapping(-50.0, 50.0), decimals(1));
     }
@@ -122,10 +122,14 @@ Patch::Patch(AutomationSink* sink) : registry_(sink)
     name_ = "Init";
     filterType = addInt("FilterType", kFilterTypeCount, IntTextCallback::number(), false);
     filterMode = addInt("FilterMode", kFilterModeCount, IntTextCallback::number());
-    polyphony = addFloat("Polyphony", "", 1.0f, 32.0f, 0, new LinearMapping(1.0, 32.0), decimals(0), false);
+    polyphony = addFloat("Polyphony", "", 1.0f, static_cast<float>(kMaxPolyphony), 0,
+                         new LinearMapping(1.0, static_cast<double>(kMaxPolyphony)), decimals(0), false);
 }
 
-Patch::~Patch() = default;
+Patch::~Patch()
+{
+    changes_->release(); // the parameters release theirs as they go
+}
 
 xFloatParam* Patch::addFloat(const std::string& name, const std::string& label, float min, float max, int decimals,
                              xValueMapping* mapping, vellum::xValueFormatter* formatter, bool registered)
@@ -134,6 +138,7 @@ xFloatParam* Patch::addFloat(const std::string& name, const std::string& label, 
     param->setMapping(mapping);
     param->setFormatter(formatter);
     xFloatParam* raw = param.get();
+    raw->normalized().addListener(changes_); // every view's change notifies all three
     params_.push_back(std::move(param));
     if (registered)
         registerParam(raw);
@@ -145,6 +150,7 @@ xIntParam* Patch::addInt(const std::string& name, std::int32_t count, IntTextCal
     auto param = std::make_unique<xIntParam>(name, "", count);
     param->setTextCallback(text);
     xIntParam* raw = param.get();
+    raw->normalized().addListener(changes_); // every view's change notifies all three
     params_.push_back(std::move(param));
     if (registered)
         registerParam(raw);
@@ -175,7 +181,7 @@ void Patch::initPatch()
     filterEnvAmount->value().set(0.0f);
     for (int i = 0; i < kOscCount; ++i) {
         mixTime[i]->normalized().set(0.0f);
-        oscWaveform[i]->value().set(94);
+        oscWaveform[i]->value().set(kNullWave);
         oscTune[i]->value().set(0.0f);
         oscFinetune[i]->value().set(0.0f);
         mixX[i]->value().set(0.0f);

@@ -2,9 +2,11 @@
 
 #include "patch/chunk_format.h"
 #include "patch/param.h"
+#include "patch/patch_sizes.h"
 #include "patch/registry.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -12,24 +14,6 @@
 #include <vector>
 
 namespace ostrel {
-
-// Sizes of the patch's parameter groups.
-inline constexpr int kOscCount = 4;
-inline constexpr int kMixPointCount = 5;
-inline constexpr int kMixTimeCount = 4;
-inline constexpr int kFilterLevelCount = 5;
-inline constexpr int kFilterTimeCount = 4;
-inline constexpr int kAmpLevelCount = 4;
-inline constexpr int kAmpTimeCount = 4;
-inline constexpr int kLfoCount = 2;
-inline constexpr int kModRows = 7;
-inline constexpr int kModColumns = 15;
-inline constexpr int kPanCount = 8;
-inline constexpr int kLoopModeCount = 7;
-inline constexpr int kRepeatCount = 8;
-inline constexpr int kLfoWaveCount = 6;
-inline constexpr int kFilterModeCount = 16;
-inline constexpr int kFilterTypeCount = 4;
 
 // Which modulation cells exist: a character other than a blank marks a cell.
 extern const std::array<const char*, kModRows> modRouteMask;
@@ -61,6 +45,10 @@ public:
 
     ParameterRegistry& registry() { return registry_; }
     const ParameterRegistry& registry() const { return registry_; }
+
+    // Grows with every change of any parameter, through any view, from any thread. A reader
+    // that remembers it knows, without reading a parameter, when none has changed since.
+    std::uint32_t changeCount() const noexcept { return changes_->count.load(std::memory_order_acquire); }
 
     std::array<xIntParam*, kOscCount> oscWaveform{};
     std::array<xFloatParam*, kOscCount> oscTune{};
@@ -100,6 +88,13 @@ private:
                           xValueMapping* mapping, vellum::xValueFormatter* formatter, bool registered = true);
     xIntParam* addInt(const std::string& name, std::int32_t count, IntTextCallback* text, bool registered = true);
     void registerParam(xParam* param);
+
+    // Listens to every parameter; reference counted, as the parameters hold it too.
+    struct ChangeCounter final : vellum::xListener {
+        std::atomic<std::uint32_t> count{0};
+        void valueChanged() override { count.fetch_add(1, std::memory_order_release); }
+    };
+    ChangeCounter* changes_ = new ChangeCounter();
 
     // The parameters outlive the registry, whose forwarders listen to them.
     std::vector<std::unique_ptr<xParam>> params_;

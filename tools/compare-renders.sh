@@ -2,13 +2,13 @@
 # Compares two raw renders (32-bit little-endian floats, as written by ostrel-hosttest
 # --render): same length, every sample finite, and no sample differing by more than the
 # tolerance. Prints the largest difference found.
-# Usage: tools/compare-renders.sh A.raw B.raw [TOLERANCE]   (default tolerance 1e-6)
+# Usage: tools/compare-renders.sh A.raw B.raw [TOLERANCE]   (default 0: every sample the same)
 set -euo pipefail
 if [ $# -lt 2 ]; then
   echo "usage: $0 A.raw B.raw [TOLERANCE]" >&2
   exit 2
 fi
-python3 - "$1" "$2" "${3:-1e-6}" <<'PY'
+python3 - "$1" "$2" "${3:-0}" <<'PY'
 import math, struct, sys
 a_path, b_path, tolerance = sys.argv[1], sys.argv[2], float(sys.argv[3])
 a = open(a_path, "rb").read()

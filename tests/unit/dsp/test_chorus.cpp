@@ -4,9 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cfenv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace ostrel {
@@ -191,6 +197,112 @@ TEST(ChorusSignal, BlockSplittingDoesNotChangeTheOutput)
     EXPECT_EQ(whole, pieces);
     b.processBlock(pieces.data(), in.data(), 0); // nothing happens
     b.processBlock(pieces.data(), in.data(), -3);
+}
+
+// The chorus written out sample by sample: three phases, sine look-up, delays, Catmull-Rom
+// reads of the line, the mix. Fed sound, then silence long enough to empty the line (where the
+// unit repeats its first silent sample instead of computing each), then sound again; the unit
+// must give the same bits in blocks of any length and in both rounding modes the engine uses,
+// with either kernel.
+TEST(ChorusSignal, IsTheAlgorithmWrittenOutAlsoThroughSilence)
+{
+    for (const auto& [wide, mode] : {std::pair{false, FE_TONEAREST}, std::pair{false, FE_DOWNWARD},
+                                     std::pair{true, FE_TONEAREST}, std::pair{true, FE_DOWNWARD}}) {
+        if (!Chorus::useWideKernel(wide))
+            continue;
+        ASSERT_EQ(std::fesetround(mode), 0);
+        Random r1, r2;
+        Chorus unit(kRate, r1), twin(kRate, r2);
+        unit.setRate(0.7f);
+        unit.setDepth(0.4f);
+        unit.setPhaseOffset(0.25);
+        std::vector<float> in(20000, 0.0f);
+        for (std::size_t j = 0; j < in.size(); ++j) {
+            if (j < 3000 || j >= 17000)
+                in[j] = static_cast<float>(std::sin(0.013 * static_cast<double>(j)));
+        }
+        std::vector<float> got(in.size());
+        std::size_t at = 0;
+        for (int len = 1; at < in.size(); len = len % 97 + 13) {
+            const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(len), in.size() - at));
+            unit.processBlock(got.data() + at, in.data() + at, n);
+            at += static_cast<std::size_t>(n);
+        }
+
+        // The reference, from the twin's construction values; the rate goes through a volatile
+        // so that nothing is computed at compile time, in the wrong rounding mode.
+        const volatile int rate = kRate;
+        const float* sine = Chorus::sineTable().data();
+        std::vector<float> line(twin.lineSize(), 0.0f);
+        const std::uint32_t mask = twin.lineSize() - 1u;
+        const float longest = static_cast<float>(twin.lineSize() - 4u);
+        const float sweep = Chorus::kSweepSeconds * static_cast<float>(rate);
+        const float base = twin.baseDelaySamples();
+        double phase[3] = {1024.0 * 0.25, 256.0 + 1024.0 * 0.25, 612.0 + 1024.0 * 0.25};
+        const double increment = 1024.0 * static_cast<double>(0.7f) * (1.0 / static_cast<double>(rate));
+        std::uint32_t w = 0;
+        for (std::size_t j = 0; j < in.size(); ++j) {
+            float tap[3];
+            for (int k = 0; k < 3; ++k) {
+                const auto p = static_cast<float>(phase[k]);
+                const int i = static_cast<int>(p);
+                const float phi = p - static_cast<float>(i);
+                const float s = sine[i] + phi * (sine[i + 1] - sine[i]);
+                const float d = std::min(longest, std::max(0.0f, (1.0f + s) * 0.4f * sweep + base));
+                const int di = static_cast<int>(d);
+                const float t = d - static_cast<float>(di);
+                const std::uint32_t pos = w - static_cast<std::uint32_t>(di);
+                const float a = line[(pos + 1u) & mask], b = line[pos & mask];
+                const float c = line[(pos - 1u) & mask], e = line[(pos - 2u) & mask];
+                tap[k] = b
+                    + t
+                        * (0.5f * (c - a)
+                           + t * ((a + 2.0f * c - 2.5f * b - 0.5f * e) + t * (1.5f * (b - c) + 0.5f * (e - a))));
+                phase[k] += increment * static_cast<double>(twin.rateFactor(k));
+                if (phase[k] > 1024.0)
+                    phase[k] -= 1024.0;
+            }
+            line[w] = in[j];
+            w = (w + 1u) & mask;
+            const float expected = 0.7f * (in[j] + 0.6f * tap[0] + 0.4f * tap[1] + 0.2f * tap[2]);
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(got[j]), std::bit_cast<std::uint32_t>(expected))
+                << "sample " << j << ", rounding mode " << mode << (wide ? ", AVX2" : "");
+        }
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(unit.phase(k), phase[k]);
+    }
+    std::fesetround(FE_TONEAREST);
+    Chorus::useWideKernel(true);
+}
+
+TEST(ChorusSignal, StereoPairGivesTheBitsOfEachUnitAlone)
+{
+    // The right channel falls silent later than the left and sounds again earlier, so the pair
+    // runs with both, one and none of its units on silence.
+    Random r1, r2;
+    Chorus left(kRate, r1), right(kRate, r1), leftAlone(kRate, r2), rightAlone(kRate, r2);
+    right.setPhaseOffset(0.25);
+    rightAlone.setPhaseOffset(0.25);
+    std::vector<float> l(16000, 0.0f), r(16000, 0.0f);
+    for (std::size_t j = 0; j < l.size(); ++j) {
+        if (j < 2000 || j >= 12000)
+            l[j] = static_cast<float>(std::sin(0.02 * static_cast<double>(j)));
+        if (j < 4000 || j >= 9000)
+            r[j] = static_cast<float>(std::cos(0.03 * static_cast<double>(j)));
+    }
+    std::vector<float> lAlone = l, rAlone = r;
+    for (std::size_t at = 0; at < l.size(); at += kBlock) {
+        Chorus::processStereo(left, right, l.data() + at, r.data() + at, kBlock);
+        leftAlone.processBlock(lAlone.data() + at, lAlone.data() + at, kBlock);
+        rightAlone.processBlock(rAlone.data() + at, rAlone.data() + at, kBlock);
+    }
+    // Bit for bit: a silent stretch is -0 or +0 depending on the rounding mode.
+    EXPECT_EQ(std::memcmp(l.data(), lAlone.data(), l.size() * sizeof(float)), 0);
+    EXPECT_EQ(std::memcmp(r.data(), rAlone.data(), r.size() * sizeof(float)), 0);
+    for (int k = 0; k < Chorus::kTapCount; ++k) {
+        EXPECT_EQ(left.phase(k), leftAlone.phase(k));
+        EXPECT_EQ(right.phase(k), rightAlone.phase(k));
+    }
 }
 
 TEST(ChorusSignal, BadSettingsStayInsideTheLine)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <thread>
 #include <vector>
@@ -134,9 +135,9 @@ TEST(MultimodeFilterSettings, CutoffCoordinateIsClamped)
     EXPECT_NEAR(f.coefficientTarget(), 0.001422, 1e-6);
     f.setCutoff(std::nan(""));
     EXPECT_DOUBLE_EQ(f.cutoffTargetCoordinate(), 0.1);
-    f.setCutoff(INFINITY);
+    f.setCutoff(std::numeric_limits<double>::infinity());
     EXPECT_DOUBLE_EQ(f.cutoffTargetCoordinate(), 15.9);
-    f.setCutoff(-INFINITY);
+    f.setCutoff(-std::numeric_limits<double>::infinity());
     EXPECT_DOUBLE_EQ(f.cutoffTargetCoordinate(), 0.1);
 }
 
@@ -184,7 +185,7 @@ TEST(MultimodeFilterSettings, ResonanceStaysFinite)
     EXPECT_DOUBLE_EQ(f.currentResonance(), 1.3);
     f.setResonance(std::nan(""));
     EXPECT_DOUBLE_EQ(f.currentResonance(), 0.0);
-    f.setResonance(INFINITY);
+    f.setResonance(std::numeric_limits<double>::infinity());
     EXPECT_DOUBLE_EQ(f.currentResonance(), MultimodeFilter::kMaxResonance);
 }
 
@@ -227,7 +228,7 @@ struct ReferenceFilter {
 
     explicit ReferenceFilter(const FilterTables& tables) : t(tables)
     {
-        gPrev = FilterTables::interpolate(t.tuning, 96.0);
+        gPrev = static_cast<double>(FilterTables::interpolate(t.tuning, 96.0));
     }
 
     void block(float* out, const float* in, int n, double cutoff, double res, int mode)
@@ -238,9 +239,9 @@ struct ReferenceFilter {
         static const float gains[16] = {3,    2,    1,    1,    1,           1.5f, 1, 1.5f,
                                         1.5f, 0.5f, 0.5f, 0.5f, 2.0f / 3.0f, 0.5f, 1, 0.5f};
         const double x = std::min(15.9, std::max(0.1, cutoff + 3.0));
-        const double gT = FilterTables::interpolate(t.tuning, 32.0 * x);
-        const double a0 = FilterTables::interpolate(t.resonance, 32.0 * cutoffPrev);
-        const double a1 = FilterTables::interpolate(t.resonance, 32.0 * x);
+        const auto gT = static_cast<double>(FilterTables::interpolate(t.tuning, 32.0 * x));
+        const auto a0 = static_cast<double>(FilterTables::interpolate(t.resonance, 32.0 * cutoffPrev));
+        const auto a1 = static_cast<double>(FilterTables::interpolate(t.resonance, 32.0 * x));
         const int type = types[mode];
         const bool three = type > 7;
         for (int j = 0; j < n; ++j) {
@@ -326,7 +327,7 @@ TEST(MultimodeFilterSignal, SilenceGivesOnlyTheFilteredDither)
 
 TEST(MultimodeFilterSignal, DitherSeedCanBeSharedBetweenFilters)
 {
-    DitherSeed seed;
+    NoiseSeed seed;
     MultimodeFilter a(kRate, &seed), b(kRate, &seed);
     MultimodeFilter own(kRate);
     std::vector<float> silence(kBlock, 0.0f), outA(kBlock), outB(kBlock), outOwn(kBlock);
@@ -335,7 +336,7 @@ TEST(MultimodeFilterSignal, DitherSeedCanBeSharedBetweenFilters)
     own.processBlock(outOwn.data(), silence.data(), kBlock);
     EXPECT_EQ(outA, outOwn); // both start from 22222
     EXPECT_NE(outB, outA);   // b continued the shared sequence
-    EXPECT_NE(seed.value, DitherSeed::kInitial);
+    EXPECT_NE(seed.value, NoiseSeed::kInitial);
 }
 
 TEST(MultimodeFilterSignal, Mode0AtTheTopCoordinatePassesATone)

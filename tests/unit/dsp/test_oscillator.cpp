@@ -12,27 +12,21 @@
 #include <vector>
 
 #include "dsp/oscillator.h"
+#include "tests/support/wave_resources.h"
 
 namespace ostrel {
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 // A bank whose wave w is a saw-like mix (different per wave), so every level has content.
 const WaveBank& testBank()
 {
     static const std::unique_ptr<WaveBank> bank = [] {
-        std::vector<unsigned char> bytes(kWavesResourceSize);
-        for (int w = 0; w < kStoredWaveCount; ++w)
-            for (int s = 0; s < 128; ++s) {
-                const double t = kTwoPi * s / 128.0;
-                double v = 0.0;
-                for (int k = 1; k <= 40; ++k)
-                    v += std::sin(k * t + 0.01 * w * k) / k;
-                const auto code = static_cast<std::uint16_t>(2048 + std::lround(1000.0 * v));
-                bytes[static_cast<std::size_t>(256 * w + 2 * s)] = static_cast<unsigned char>(code & 0xFF);
-                bytes[static_cast<std::size_t>(256 * w + 2 * s + 1)] = static_cast<unsigned char>(code >> 8);
-            }
+        const std::vector<unsigned char> bytes = testing::drawnWavesResource(1000.0, [](int w, double t) {
+            double v = 0.0;
+            for (int k = 1; k <= 40; ++k)
+                v += std::sin(k * t + 0.01 * w * k) / k;
+            return v;
+        });
         auto b = std::make_unique<WaveBank>();
         b->build(bytes.data(), bytes.size());
         return b;

@@ -5,32 +5,18 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "dsp/fft.h"
 #include "dsp/wave_bank.h"
+#include "tests/support/wave_resources.h"
 
 namespace ostrel {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
-
-// A "WAVES" resource whose wave w, sample s holds code(w, s).
-std::vector<unsigned char> makeResource(const std::function<int(int, int)>& code)
-{
-    std::vector<unsigned char> bytes(kWavesResourceSize);
-    for (int w = 0; w < kStoredWaveCount; ++w) {
-        for (int s = 0; s < kRawWaveLength; ++s) {
-            const auto word = static_cast<std::uint16_t>(code(w, s));
-            bytes[static_cast<std::size_t>(256 * w + 2 * s)] = static_cast<unsigned char>(word & 0xFF);
-            bytes[static_cast<std::size_t>(256 * w + 2 * s + 1)] = static_cast<unsigned char>(word >> 8);
-        }
-    }
-    return bytes;
-}
 
 // Codes of a few harmonics with fixed amplitudes (in codes) and phases, different per wave.
 int mixedCode(int w, int s)
@@ -72,7 +58,7 @@ std::vector<double> referenceLevel(const std::int16_t* codes, int level)
 
 TEST(WaveBank, null_and_noise_waves_are_zero_in_every_level)
 {
-    auto bank = buildBank(makeResource(mixedCode));
+    auto bank = buildBank(testing::wavesResource(mixedCode));
     for (int wave : {kNullWave, kNoiseWave}) {
         for (int s = 0; s < kRawWaveLength; ++s)
             EXPECT_EQ(bank->waveData(wave)[s], 0);
@@ -86,7 +72,7 @@ TEST(WaveBank, null_and_noise_waves_are_zero_in_every_level)
 
 TEST(WaveBank, level_9_is_all_zero_for_every_wave)
 {
-    auto bank = buildBank(makeResource(mixedCode));
+    auto bank = buildBank(testing::wavesResource(mixedCode));
     for (int wave = 0; wave < kWaveCount; ++wave) {
         const std::int16_t* entry = bank->levelTable(9, wave);
         for (int i = 0; i < 128 + kGuardWords; ++i)
@@ -96,7 +82,7 @@ TEST(WaveBank, level_9_is_all_zero_for_every_wave)
 
 TEST(WaveBank, raw_waves_are_the_stored_codes)
 {
-    const auto bytes = makeResource(mixedCode);
+    const auto bytes = testing::wavesResource(mixedCode);
     auto bank = buildBank(bytes);
     for (int w = 0; w < kStoredWaveCount; ++w)
         for (int s = 0; s < kRawWaveLength; ++s)
@@ -109,7 +95,7 @@ TEST(WaveBank, raw_waves_are_the_stored_codes)
 
 TEST(WaveBank, level_8_is_the_fundamental_with_its_amplitude_and_phase)
 {
-    auto bank = buildBank(makeResource(mixedCode));
+    auto bank = buildBank(testing::wavesResource(mixedCode));
     for (int w : {0, 17, 93}) {
         const std::int16_t* codes = bank->waveData(w);
         std::complex<double> c1;
@@ -134,7 +120,7 @@ TEST(WaveBank, every_level_matches_a_direct_harmonic_sum)
     std::vector<int> noise(static_cast<std::size_t>(kStoredWaveCount) * 128);
     for (int& c : noise)
         c = codes(random);
-    auto bank = buildBank(makeResource(
+    auto bank = buildBank(testing::wavesResource(
         [&](int w, int s) { return w < 4 ? noise[static_cast<std::size_t>(128 * w + s)] : mixedCode(w, s); }));
     for (int w : {0, 3, 50}) {
         for (int level = 0; level < kWaveLevels; ++level) {
@@ -155,7 +141,7 @@ TEST(WaveBank, tables_match_the_spec_resampler_path)
 {
     // A level is defined by bandLimitedResample of the source sequence and thinning; the
     // bank computes the same values directly. Results may differ only by rounding.
-    auto bank = buildBank(makeResource(mixedCode));
+    auto bank = buildBank(testing::wavesResource(mixedCode));
     const int w = 5;
     const std::int16_t* codes = bank->waveData(w);
     for (int level = 0; level < kWaveLevels; ++level) {
@@ -180,15 +166,15 @@ TEST(WaveBank, tables_match_the_spec_resampler_path)
 TEST(WaveBank, the_code_centre_does_not_matter)
 {
     for (int constant : {2048, 0, 1000, 4095}) {
-        auto bank = buildBank(makeResource([&](int, int) { return constant; }));
+        auto bank = buildBank(testing::wavesResource([&](int, int) { return constant; }));
         for (int level = 0; level < kWaveLevels; ++level)
             for (int w = 0; w < kWaveCount; ++w)
                 for (int i = 0; i < levelLength(level) + kGuardWords; ++i)
                     ASSERT_EQ(bank->levelTable(level, w)[i], 0) << constant;
     }
     // A wave shifted by a constant gives the same tables (up to the last bit of rounding).
-    auto centred = buildBank(makeResource(mixedCode));
-    auto shifted = buildBank(makeResource([](int w, int s) { return mixedCode(w, s) - 700; }));
+    auto centred = buildBank(testing::wavesResource(mixedCode));
+    auto shifted = buildBank(testing::wavesResource([](int w, int s) { return mixedCode(w, s) - 700; }));
     for (int level = 0; level < kWaveLevels; ++level)
         for (int i = 0; i < levelLength(level) + kGuardWords; ++i)
             ASSERT_NEAR(centred->levelTable(level, 9)[i], shifted->levelTable(level, 9)[i], 1);
@@ -196,7 +182,7 @@ TEST(WaveBank, the_code_centre_does_not_matter)
 
 TEST(WaveBank, guard_words_copy_the_cycle_ends)
 {
-    auto bank = buildBank(makeResource(mixedCode));
+    auto bank = buildBank(testing::wavesResource(mixedCode));
     for (int level = 0; level < kWaveLevels; ++level) {
         const int length = levelLength(level);
         for (int w = 0; w < kWaveCount; ++w) {
@@ -223,7 +209,7 @@ TEST(WaveBank, table_words_truncate_toward_zero)
 
 TEST(WaveBank, a_pure_sine_gives_the_same_sine_on_levels_2_to_8)
 {
-    auto bank = buildBank(makeResource(
+    auto bank = buildBank(testing::wavesResource(
         [](int, int s) { return 2048 + static_cast<int>(std::lround(2000.0 * std::sin(kTwoPi * s / 128.0))); }));
     // The codes are the sine rounded to integers: +-0.5 code is +-4 table units at the samples,
     // a little more between them once level 2 interpolates the rounding noise.
@@ -244,7 +230,7 @@ TEST(WaveBank, a_pure_sine_gives_the_same_sine_on_levels_2_to_8)
 
 TEST(WaveBank, a_short_or_missing_resource_leaves_the_bank_silent)
 {
-    const auto full = makeResource(mixedCode);
+    const auto full = testing::wavesResource(mixedCode);
     // An exact-size heap copy, so a read past the data is caught by the sanitizers.
     std::vector<unsigned char> shortCopy(full.begin(), full.end() - 1);
     for (std::size_t size : {std::size_t{0}, std::size_t{256}, shortCopy.size()}) {

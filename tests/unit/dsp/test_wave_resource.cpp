@@ -12,35 +12,12 @@
 
 #include "dsp/fft.h"
 #include "dsp/wave_bank.h"
+#include "tests/support/wave_resources.h"
 
 namespace ostrel {
 namespace {
 
-std::string sourceDir()
-{
-    if (const char* dir = std::getenv("OSTREL_SOURCE_DIR"))
-        return dir;
-    std::string file = __FILE__; // .../tests/unit/dsp/test_wave_resource.cpp
-    for (int i = 0; i < 4; ++i)
-        file = file.substr(0, file.find_last_of("/\\"));
-    return file;
-}
-
-const std::vector<unsigned char>& committedWaves()
-{
-    static const std::vector<unsigned char> bytes = [] {
-        std::vector<unsigned char> data;
-        const std::string path = sourceDir() + "/resources/waves.bin";
-        if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-            unsigned char chunk[4096];
-            for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-                data.insert(data.end(), chunk, chunk + got);
-            std::fclose(f);
-        }
-        return data;
-    }();
-    return bytes;
-}
+using testing::committedWaves;
 
 int code(int wave, int s)
 {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace ostrel {
@@ -61,6 +65,63 @@ TEST(Decimator, SplittingTheStreamGivesTheSameBits)
     }
     ASSERT_EQ(done, 1000);
     EXPECT_EQ(got, expected);
+}
+
+TEST(Decimator, IsTheFirWrittenOutWhateverTheSplitOfTheStream)
+{
+    // The 39-tap filter of the whole stream, one output at a time: output m is centred on
+    // input 2m - 20 (zeros before the stream), the centre tap times that input, then for
+    // d = 1..19 the tap times the pair of inputs d either side, each pair summed in single
+    // precision, everything accumulated in double in that order. The stream ends in a
+    // constant stretch and then silence, which calls of their own see throughout.
+    constexpr int kOutputs = 1500;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> signal(-1.0f, 1.0f);
+    std::vector<float> in(2 * kOutputs);
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = i >= 2200 ? 0.0f
+            : i >= 1200   ? 0.5f
+            : i % 97 == 0 ? 3e4f * signal(rng)
+            : i % 89 == 0 ? 1e-30f
+                          : signal(rng);
+    const auto input = [&in](int i) { return i < 0 ? 0.0f : in[static_cast<std::size_t>(i)]; };
+
+    for (const auto& [wide, mode] : {std::pair{false, FE_TONEAREST}, std::pair{false, FE_DOWNWARD},
+                                     std::pair{true, FE_TONEAREST}, std::pair{true, FE_DOWNWARD}}) {
+        if (!Decimator::useWideKernel(wide)) // both kernels; the audio callback rounds down
+            continue;
+        ASSERT_EQ(std::fesetround(mode), 0);
+        std::vector<float> expected(kOutputs);
+        for (int m = 0; m < kOutputs; ++m) {
+            const int c = 2 * m - 20;
+            double sum = Decimator::kCentre * static_cast<double>(input(c));
+            for (int d = 1; d <= Decimator::kHalfTaps; ++d)
+                sum += static_cast<double>(Decimator::kSideTaps[static_cast<std::size_t>(d)])
+                    * static_cast<double>(input(c - d) + input(c + d));
+            expected[static_cast<std::size_t>(m)] = static_cast<float>(sum);
+        }
+        const std::vector<std::vector<int>> splits = {
+            {kOutputs},
+            {1, 1, 1, 2, 19, 20, 21, 1435},
+            {32, 32, 32, 32, 1372},
+            {7, 100, 3, 857, 533},
+            {1, 1, 1, 2, 19, 20, 21, 535, 50, 50, 50, 50, 100, 100, 100, 100, 100, 100, 100}};
+        for (const auto& split : splits) {
+            Decimator d;
+            std::vector<float> got(kOutputs, -9.0f);
+            int done = 0;
+            for (int n : split) {
+                d.decimate(got.data() + done, in.data() + 2 * done, n);
+                done += n;
+            }
+            ASSERT_EQ(done, kOutputs);
+            // Bit for bit: silence comes out as -0 when rounding down.
+            EXPECT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(float)), 0)
+                << "rounding mode " << mode << ", first call " << split[0] << (wide ? ", AVX2" : "");
+        }
+    }
+    std::fesetround(FE_TONEAREST);
+    Decimator::useWideKernel(true);
 }
 
 TEST(Decimator, StopsHalfTheInternalRate)

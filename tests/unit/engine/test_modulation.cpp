@@ -96,10 +96,10 @@ TEST(GlobalModulation, CrossModulationByLfo1)
     EXPECT_FLOAT_EQ(f.state.lfo2Out, -0.75f);
 }
 
-TEST(GlobalModulation, SampleAndHoldReadsFollowTheDocumentedOrder)
+TEST(GlobalModulation, SampleAndHoldDepthAndOutputUseOneValuePerSubBlock)
 {
-    // With both LFOs on sample-and-hold and just past a wrap, every read draws; LFO 2 is read
-    // for LFO 1's depth first, so the depth and the output use different random values.
+    // Both LFOs on sample-and-hold, just past a crossing: each drew once when it advanced
+    // (LFO 1 first). LFO 2 read for LFO 1's depth and for its own output gives the same value.
     Random shared;
     Lfo lfo1(1000, &shared), lfo2(1000, &shared);
     for (Lfo* l : {&lfo1, &lfo2}) {
@@ -115,12 +115,13 @@ TEST(GlobalModulation, SampleAndHoldReadsFollowTheDocumentedOrder)
 
     Random ref;
     auto draw = [&ref] { return static_cast<double>(static_cast<float>(2.0 * ref.next() / 32767.0 - 1.0)); };
-    const double lfo2ForDepth = draw();
-    const double lfo1Out = draw();
-    const double lfo2Out = draw();
-    const double depth1 = std::max(0.0, lfo2ForDepth * 1.0);
-    EXPECT_FLOAT_EQ(state.lfo1Out, static_cast<float>(lfo1Out * depth1));
-    EXPECT_FLOAT_EQ(state.lfo2Out, static_cast<float>(lfo2Out * 1.0));
+    const double lfo1Value = draw();
+    const double lfo2Value = draw();
+    const double depth1 = std::max(0.0, lfo2Value * 1.0);
+    EXPECT_EQ(state.lfo1Out, static_cast<float>(lfo1Value * depth1));
+    EXPECT_EQ(state.lfo2Out, static_cast<float>(lfo2Value * 1.0));
+    // No crossing in this sub-block's advance: nothing more was drawn.
+    EXPECT_EQ(shared.currentState(), ref.currentState());
 }
 
 TEST(StaticModulation, CentreVelocityAndNoteAddNothing)

@@ -7,6 +7,7 @@
 #include "engine/event_queue.h"
 #include "engine/voice_engine.h"
 #include "patch/patch.h"
+#include "tests/support/wave_resources.h"
 
 #include <cmath>
 #include <cstdint>
@@ -18,16 +19,7 @@ namespace ostrel::testing {
 inline const WaveBank& sineBank()
 {
     static const std::unique_ptr<WaveBank> bank = [] {
-        std::vector<unsigned char> bytes(kWavesResourceSize);
-        for (int w = 0; w < kStoredWaveCount; ++w) {
-            for (int i = 0; i < kRawWaveLength; ++i) {
-                const double s = std::sin(2.0 * 3.141592653589793 * i / kRawWaveLength);
-                const auto code = static_cast<std::uint16_t>(2048 + static_cast<int>(std::lround(2000.0 * s)));
-                const std::size_t at = 2 * (static_cast<std::size_t>(w) * kRawWaveLength + static_cast<std::size_t>(i));
-                bytes[at] = static_cast<unsigned char>(code & 0xFF);
-                bytes[at + 1] = static_cast<unsigned char>(code >> 8);
-            }
-        }
+        const std::vector<unsigned char> bytes = sineWavesResource(2000.0);
         auto b = std::make_unique<WaveBank>();
         b->build(bytes.data(), bytes.size());
         return b;

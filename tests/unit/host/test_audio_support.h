@@ -5,6 +5,7 @@
 #include "dsp/wave_bank.h"
 #include "host/synth_plugin.h"
 #include "host/vst_abi.h"
+#include "tests/support/wave_resources.h"
 
 #include <cmath>
 #include <cstdint>
@@ -16,15 +17,7 @@ namespace ostrel::audiotest {
 inline void ensureSineWaveBank()
 {
     static const bool built = [] {
-        std::vector<unsigned char> bytes(kWavesResourceSize);
-        for (std::size_t w = 0; w < static_cast<std::size_t>(kStoredWaveCount); ++w) {
-            for (std::size_t i = 0; i < static_cast<std::size_t>(kRawWaveLength); ++i) {
-                const double s = std::sin(2.0 * 3.141592653589793 * static_cast<double>(i) / kRawWaveLength);
-                const auto code = static_cast<std::uint16_t>(2048 + std::lround(1900.0 * s));
-                bytes[2 * (w * kRawWaveLength + i)] = static_cast<unsigned char>(code & 0xFF);
-                bytes[2 * (w * kRawWaveLength + i) + 1] = static_cast<unsigned char>(code >> 8);
-            }
-        }
+        const std::vector<unsigned char> bytes = testing::sineWavesResource(1900.0);
         return buildWaveBank(bytes.data(), bytes.size());
     }();
     (void)built;

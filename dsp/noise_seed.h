@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+namespace ostrel {
+
+// The linear congruential generator behind the oscillators' noise wave and the filters' input
+// dither: seed -> seed * kMultiplier + kIncrement (mod 2^32), starting from kInitial. One
+// record holds its state; an engine owns one for its oscillators and one for its filters, so an
+// instance's output never depends on another's.
+struct NoiseSeed {
+    static constexpr std::uint32_t kInitial = 22222;
+    static constexpr std::uint32_t kMultiplier = 196314165u;
+    static constexpr std::uint32_t kIncrement = 907633515u;
+
+    static constexpr std::uint32_t next(std::uint32_t seed) noexcept { return seed * kMultiplier + kIncrement; }
+
+    // n steps at once: seed -> multiplier * seed + increment (mod 2^32).
+    struct Skip {
+        std::uint32_t multiplier = 1u;
+        std::uint32_t increment = 0u;
+        constexpr std::uint32_t apply(std::uint32_t seed) const noexcept { return seed * multiplier + increment; }
+    };
+    static constexpr Skip skip(int n) noexcept
+    {
+        Skip s;
+        for (int j = 0; j < n; ++j) {
+            s.multiplier *= kMultiplier;
+            s.increment = s.increment * kMultiplier + kIncrement;
+        }
+        return s;
+    }
+
+    std::uint32_t value = kInitial;
+};
+
+} // namespace ostrel
