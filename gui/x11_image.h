@@ -1,0 +1,49 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace vellum {
+
+// Puts the toolkit's pixels (4 bytes a pixel: blue, green, red, fourth byte) into an X
+// drawable in blocks of up to 128 x 128 pixels, through one reusable image: a shared-memory
+// image (MIT-SHM) when the server has the extension and accepts the segment, else a plain
+// image sent over the connection. Visuals other than 8-bit red, green and blue in a 32-bit
+// pixel are converted pixel by pixel. User-interface thread; calls run inside the caller's
+// error trap.
+class xX11Image {
+public:
+    static constexpr int kBlock = 128;
+
+    // The image for drawables of that visual and depth.
+    xX11Image(Display* display, Visual* visual, int depth);
+    ~xX11Image();
+    xX11Image(const xX11Image&) = delete;
+    xX11Image& operator=(const xX11Image&) = delete;
+
+    bool isUsable() const { return image_ != nullptr; }
+    bool usesSharedMemory() const { return shared_; }
+
+    // Copies a width x height block (`stride` bytes a row) to (x, y) of the drawable; blocks
+    // larger than 128 x 128 go in pieces. Waits for the server to have read shared memory
+    // before it returns, so the next block can be written.
+    void put(Drawable drawable, GC gc, const std::uint8_t* pixels, int stride, int width, int height, int x, int y);
+
+private:
+    bool makeShared(Visual* visual, int depth);
+    void makePlain(Visual* visual, int depth);
+    void fill(const std::uint8_t* pixels, int stride, int width, int height);
+
+    Display* display_;
+    XImage* image_ = nullptr;
+    XShmSegmentInfo segment_{};
+    bool shared_ = false;
+    bool direct_ = false; // the image's pixels are the toolkit's own layout
+    std::vector<char> plainData_;
+};
+
+} // namespace vellum
