@@ -51,10 +51,11 @@ public:
     // Whether the editor window exists (false after the host destroyed it).
     bool isOpen() const;
 
-    // Shows the toolkit's question panel over the editor; `answered` hears true for OK, false
-    // for Cancel (also when the editor closes first), from a later idle() or close(). Returns
-    // false, and never calls `answered`, while the editor is not open.
-    bool askQuestion(std::string text, xQuestionPanel::Answered answered);
+    // Shows the toolkit's question panel over the editor (a question still open is answered
+    // Cancel first); `answered` hears true for OK, false for Cancel (also when the editor closes
+    // first), from a later idle() or close(). Returns the panel, which lives until it is
+    // answered; null, and `answered` is never called, while the editor is not open.
+    xQuestionPanel* askQuestion(std::string text, xQuestionPanel::Answered answered);
     // Whether a popup menu is open.
     bool isMenuOpen() const;
 

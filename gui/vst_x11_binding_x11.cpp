@@ -63,7 +63,7 @@ public:
     void invalidate(const xRect& rect);
     void popupMenu(xMenu& menu, xPoint point);
     bool isMenuOpen() const { return popup_ != nullptr; }
-    bool askQuestion(std::string text, xQuestionPanel::Answered answered);
+    xQuestionPanel* askQuestion(std::string text, xQuestionPanel::Answered answered);
 
 private:
     // The implicit pointer grab of a press already captures the mouse until the release.
@@ -416,10 +416,10 @@ void xVstX11Binding::Native::closePopup()
     popupMenu_ = nullptr;
 }
 
-bool xVstX11Binding::Native::askQuestion(std::string text, xQuestionPanel::Answered answered)
+xQuestionPanel* xVstX11Binding::Native::askQuestion(std::string text, xQuestionPanel::Answered answered)
 {
     if (!window_)
-        return false;
+        return nullptr;
     if (question_)
         question_->answer(false);
     question_ = xQuestionPanel::ask(root(), {0, 0, width_, height_}, std::move(text),
@@ -428,7 +428,7 @@ bool xVstX11Binding::Native::askQuestion(std::string text, xQuestionPanel::Answe
                                         if (answered)
                                             answered(ok);
                                     });
-    return true;
+    return question_;
 }
 
 xVstX11Binding::xVstX11Binding(int width, int height)
@@ -482,7 +482,7 @@ bool xVstX11Binding::isOpen() const
     return native_->isOpen();
 }
 
-bool xVstX11Binding::askQuestion(std::string text, xQuestionPanel::Answered answered)
+xQuestionPanel* xVstX11Binding::askQuestion(std::string text, xQuestionPanel::Answered answered)
 {
     return native_->askQuestion(std::move(text), std::move(answered));
 }

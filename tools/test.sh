@@ -2,7 +2,8 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# toolkit's window binding in a Windows program under Wine with Xvfb; the checks of the DLL's
+# toolkit's X11 binding in an X program and its Windows binding in a Windows program under Wine,
+# both with Xvfb; the checks of the DLL's
 # exports and imports; the resource generators' reproduction tests, the toolkit's reference
 # picture and the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
@@ -52,6 +53,11 @@ bash tools/setup-deps.sh || exit 1
 step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release -DOSTREL_TOOLS=ON -DOSTREL_BENCH=ON
 step "native tests (unit, host-level, resource reproduction)" \
   ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The X11 window binding in real X programs under Xvfb, driven by the XTest extension.
+step "X11 binding under Xvfb" bash -c \
+  'out=$(xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/ostrel-x11test resources/gui 2>&1);
+   echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed"'
 
 # Sanitizers: the unit tests, the host-level test and the tools (MIDI reader, generators)
 # with ASan and UBSan.
