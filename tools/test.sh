@@ -2,10 +2,10 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# toolkit's X11 binding in an X program and its Windows binding in a Windows program under Wine,
-# both with Xvfb; the checks of the DLL's
-# exports and imports; the resource generators' reproduction tests, the toolkit's reference
-# picture and the fuzzing corpus. Ends with one summary line.
+# toolkit's X11 binding in an X program and its Windows binding in a Windows program under
+# Wine, both with Xvfb; the checks of the DLL's exports and imports; the resource generators'
+# reproduction tests, the toolkit's reference picture and the fuzzing corpus. Ends with one
+# summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -54,17 +54,21 @@ step "native build" quiet_build build -DCMAKE_BUILD_TYPE=Release -DOSTREL_TOOLS=
 step "native tests (unit, host-level, resource reproduction)" \
   ctest --test-dir build --output-on-failure -j"$jobs"
 
-# The X11 window binding in real X programs under Xvfb, driven by the XTest extension.
-step "X11 binding under Xvfb" bash -c \
-  'out=$(xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/ostrel-x11test resources/gui 2>&1);
-   echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed"'
-
 # Sanitizers: the unit tests, the host-level test and the tools (MIDI reader, generators)
 # with ASan and UBSan.
 step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   "-DOSTREL_SANITIZE=address,undefined" -DOSTREL_TOOLS=ON -DOSTREL_BENCH=OFF
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# The X11 window binding in a real X program under Xvfb, driven by the XTest extension: the
+# native build and the ASan+UBSan one.
+step "X11 binding under Xvfb (native and ASan+UBSan)" bash -c \
+  'for b in build build-asan; do
+     out=$(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+           $b/tests/ostrel-x11test resources/gui 2>&1);
+     echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed" || exit 1;
+   done'
 
 # ThreadSanitizer: the tests that use the patch from several threads, and the toolkit's (its
 # controls hear parameter changes from any thread while the window paints).

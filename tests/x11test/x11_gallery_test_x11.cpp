@@ -51,6 +51,7 @@ Checks gChecks;
 Display* gDisplay = nullptr;
 int gTestErrors = 0;
 int gForeignErrors = 0;
+int gHostKeys = 0; // key presses the host windows got from an editor
 
 bool check(bool ok, const std::string& what)
 {
@@ -94,6 +95,8 @@ void pump(int milliseconds)
         while (XPending(gDisplay) > 0) {
             XEvent event;
             XNextEvent(gDisplay, &event);
+            if (event.type == KeyPress && event.xkey.send_event)
+                ++gHostKeys;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < end);
@@ -436,6 +439,9 @@ int main(int argc, char** argv)
         input.tap(XK_Tab);
         input.tap(XK_End);
         check(first->params.bigKnobs[1].value() == 0.0f, "reopened: Tab and End reach the next knob");
+        const int hostKeys = gHostKeys;
+        input.tap(XK_F5);
+        check(gHostKeys == hostKeys + 1, "a key no control uses goes on to the host's window");
 
         // A second instance in another host window; the first is destroyed with its window open.
         {

@@ -59,7 +59,8 @@ private:
 
 // Every window under the root, recursively.
 int countWindows(Display* display);
-// A top-level window of that size at (x, y), mapped (waits for the map).
+// A top-level window of that size at (x, y), mapped (waits for the map), that hears key presses
+// (the editor passes on the keys it does not use).
 Window createTopLevel(Display* display, int x, int y, int width, int height);
 // Where a window's (0, 0) lies on the screen.
 vellum::xPoint screenOrigin(Display* display, Window window);

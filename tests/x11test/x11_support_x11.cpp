@@ -139,7 +139,7 @@ Window createTopLevel(Display* display, int x, int y, int width, int height)
 {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-    attributes.event_mask = StructureNotifyMask;
+    attributes.event_mask = StructureNotifyMask | KeyPressMask;
     Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                                   CWBackPixel | CWEventMask, &attributes);
