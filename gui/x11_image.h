@@ -19,8 +19,9 @@ class xX11Image {
 public:
     static constexpr int kBlock = 128;
 
-    // The image for drawables of that visual and depth.
-    xX11Image(Display* display, Visual* visual, int depth);
+    // The image for drawables of that visual and depth; `allowSharedMemory` false always takes
+    // the plain image (tests compare the two).
+    xX11Image(Display* display, Visual* visual, int depth, bool allowSharedMemory = true);
     ~xX11Image();
     xX11Image(const xX11Image&) = delete;
     xX11Image& operator=(const xX11Image&) = delete;

@@ -32,9 +32,9 @@ bool isDirect(const XImage& image, Visual* visual)
 
 } // namespace
 
-xX11Image::xX11Image(Display* display, Visual* visual, int depth) : display_(display)
+xX11Image::xX11Image(Display* display, Visual* visual, int depth, bool allowSharedMemory) : display_(display)
 {
-    if (!makeShared(visual, depth))
+    if (!allowSharedMemory || !makeShared(visual, depth))
         makePlain(visual, depth);
     if (image_)
         direct_ = isDirect(*image_, visual);

@@ -34,6 +34,8 @@
 #include "gui/resource_package.h"
 #include "gui/shared_ref.h"
 #include "gui/vst_x11_binding.h"
+#include "gui/x11_error_trap.h"
+#include "gui/x11_image.h"
 #include "x11_support.h"
 
 using namespace vellum;
@@ -332,6 +334,38 @@ void questions(Input& input, Instance& instance, xPoint origin, const std::strin
     check(answers == 3 && lastAnswer == 0, "Tab moves the default to Cancel, Return presses it");
 }
 
+// Both ways to the server, shared memory and the plain image, put the same pixels, in blocks
+// of 128 x 128 and a remainder, at an offset.
+void imagePaths()
+{
+    constexpr int kWidth = 300;
+    constexpr int kHeight = 140;
+    std::vector<std::uint8_t> pattern(static_cast<std::size_t>(kWidth) * kHeight * 4);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<std::uint8_t>((i * 37 + i / 1200) & 0xFF);
+    const int screen = DefaultScreen(gDisplay);
+    Pixmap pixmap = XCreatePixmap(gDisplay, DefaultRootWindow(gDisplay), kWidth + 10, kHeight + 10,
+                                  static_cast<unsigned>(DefaultDepth(gDisplay, screen)));
+    GC gc = XCreateGC(gDisplay, pixmap, 0, nullptr);
+    for (bool shared : {true, false}) {
+        {
+            xX11Image image(gDisplay, DefaultVisual(gDisplay, screen), DefaultDepth(gDisplay, screen), shared);
+            if (shared && !image.usesSharedMemory())
+                std::printf("note: this X server refuses MIT-SHM; the plain image is used\n");
+            check(shared || !image.usesSharedMemory(), "the image takes the way it is asked to");
+            image.put(pixmap, gc, pattern.data(), kWidth * 4, kWidth, kHeight, 10, 10);
+        }
+        std::string first;
+        const long differing = x11test::comparePixels(x11test::readPixels(gDisplay, pixmap, {10, 10, kWidth, kHeight}),
+                                                      pattern, kWidth, first);
+        check(differing == 0,
+              std::string(shared ? "shared-memory" : "plain") + " image: " + std::to_string(differing)
+                  + " pixels differ" + first);
+    }
+    XFreeGC(gDisplay, gc);
+    XFreePixmap(gDisplay, pixmap);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -366,6 +400,7 @@ int main(int argc, char** argv)
     // The pointer waits in a corner, away from the windows.
     input.moveTo({1270, 1010});
     const int baseline = x11test::countWindows(gDisplay);
+    imagePaths();
 
     {
         auto first = std::make_unique<Instance>();

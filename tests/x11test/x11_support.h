@@ -68,8 +68,8 @@ vellum::xPoint screenOrigin(Display* display, Window window);
 Window findTopLevel(Display* display, const char* name);
 // The child windows of a window.
 std::vector<Window> childrenOf(Display* display, Window window);
-// A window's pixels as blue, green, red, x (4 bytes a pixel); empty when it cannot be read.
-std::vector<std::uint8_t> readPixels(Display* display, Window window, const vellum::xRect& area);
+// A window's (or pixmap's) pixels as blue, green, red, x (4 bytes a pixel); empty when it cannot be read.
+std::vector<std::uint8_t> readPixels(Display* display, Drawable drawable, const vellum::xRect& area);
 // Counts pixels whose colour differs (the fourth byte is ignored) and describes the first.
 long comparePixels(const std::vector<std::uint8_t>& window, const std::vector<std::uint8_t>& expected, int width,
                    std::string& first);

@@ -177,9 +177,9 @@ Window findTopLevel(Display* display, const char* name)
     return 0;
 }
 
-std::vector<std::uint8_t> readPixels(Display* display, Window window, const vellum::xRect& area)
+std::vector<std::uint8_t> readPixels(Display* display, Drawable drawable, const vellum::xRect& area)
 {
-    XImage* image = XGetImage(display, window, area.x, area.y, static_cast<unsigned>(area.width),
+    XImage* image = XGetImage(display, drawable, area.x, area.y, static_cast<unsigned>(area.width),
                               static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
     if (!image)
         return {};
