@@ -38,8 +38,12 @@ int queueMidiMessage(EventQueue& queue, std::int32_t deltaFrames, std::uint8_t s
     case 0xE0: queue.push({deltaFrames, NoteEvent::kPitchBend, (d1 | (d2 << 7)) - 8192, 0}); return 1;
     case 0xD0: queue.push({deltaFrames, NoteEvent::kAftertouch, d1, 0}); return 1;
     case 0xB0:
-        if (d1 == 1) {
-            queue.push({deltaFrames, NoteEvent::kModWheel, d2, 0});
+        if (d1 == 1 || d1 == 64) {
+            queue.push({deltaFrames, d1 == 1 ? NoteEvent::kModWheel : NoteEvent::kSustain, d2, 0});
+            return 1;
+        }
+        if (d1 == 120 || d1 == 121) {
+            queue.push({deltaFrames, d1 == 120 ? NoteEvent::kAllSoundOff : NoteEvent::kResetControllers, 0, 0});
             return 1;
         }
         if (d1 == 123 || d1 == 126) {

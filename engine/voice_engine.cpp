@@ -80,8 +80,20 @@ void VoiceEngine::moveToReleased(Voice& v) noexcept
 void VoiceEngine::releaseVoice(int index) noexcept
 {
     Voice& v = voice(index);
+    sustained[static_cast<std::size_t>(index)] = false;
     v.release();
     moveToReleased(v);
+}
+
+void VoiceEngine::setPedal(bool down) noexcept
+{
+    pedalDown = down;
+    if (down)
+        return;
+    for (int i = 0; i < activeVoices; ++i) {
+        if (sustained[static_cast<std::size_t>(i)])
+            releaseVoice(i);
+    }
 }
 
 Voice& VoiceEngine::allocateVoice(int note) noexcept
@@ -119,6 +131,22 @@ void VoiceEngine::applyEvent(const NoteEvent& e) noexcept
         return;
     case NoteEvent::kModWheel: wheel = static_cast<float>(static_cast<double>(e.value) / 127.0); return;
     case NoteEvent::kAftertouch: pressure = static_cast<float>(static_cast<double>(e.value) / 127.0); return;
+    case NoteEvent::kSustain: setPedal(e.value >= 64); return;
+    case NoteEvent::kAllSoundOff:
+        for (int i = 0; i < activeVoices; ++i) {
+            if (voice(i).state() != Voice::Idle) {
+                sustained[static_cast<std::size_t>(i)] = false;
+                voice(i).stop();
+                moveToReleased(voice(i));
+            }
+        }
+        return;
+    case NoteEvent::kResetControllers:
+        mod.pitchBend = 0.0f;
+        wheel = 0.0f;
+        pressure = 0.0f;
+        setPedal(false);
+        return;
     case NoteEvent::kNote: break;
     default: return;
     }
@@ -136,13 +164,17 @@ void VoiceEngine::applyEvent(const NoteEvent& e) noexcept
         return;
     if (e.velocity > 0) {
         Voice& v = allocateVoice(e.value);
+        sustained[static_cast<std::size_t>(indexOf(v))] = false;
         v.startNote(e.value, std::min(e.velocity, 127));
         lastStarted.store(&v, std::memory_order_relaxed);
         return;
     }
     for (int i = 0; i < activeVoices; ++i) {
         if (voice(i).note() == e.value && voice(i).state() != Voice::Idle) {
-            releaseVoice(i);
+            if (pedalDown && voice(i).state() == Voice::Held)
+                sustained[static_cast<std::size_t>(i)] = true;
+            else
+                releaseVoice(i);
             return;
         }
     }
@@ -153,6 +185,7 @@ void VoiceEngine::setVoiceCount(int n) noexcept
     n = std::clamp(n, 1, kMaxVoices);
     if (n < activeVoices) {
         for (int i = n; i < activeVoices; ++i) {
+            sustained[static_cast<std::size_t>(i)] = false;
             voice(i).stop();
             removeFromLists(i);
         }

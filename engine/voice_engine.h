@@ -51,7 +51,9 @@ public:
     ModState& modState() noexcept { return mod; }
 
     // ---- notes and voices ----
-    // Acts on one event: note on or off (velocity 0), all notes off, bend, pressure, wheel.
+    // Acts on one event: note on or off (velocity 0), all notes off, bend, pressure, wheel,
+    // the sustain pedal (a note released while it is down keeps its voice held until the pedal
+    // goes up), all sound off (every voice stopped at once) and reset controllers.
     void applyEvent(const NoteEvent& event) noexcept;
     // Chooses the voice for a note-on: the voice already playing the note, else the idle voice
     // released longest ago, else (stolen) the voice released longest ago, else (stolen) the
@@ -73,6 +75,7 @@ public:
     int releasedVoice(int position) const noexcept { return released[static_cast<std::size_t>(position)]; }
     const Voice* lastStartedVoice() const noexcept { return lastStarted.load(std::memory_order_relaxed); }
 
+    bool sustainPedal() const noexcept { return pedalDown; }
     float pitchBend() const noexcept { return mod.pitchBend; }
     float modWheel() const noexcept { return wheel; }
     float aftertouch() const noexcept { return pressure; }
@@ -98,12 +101,16 @@ private:
     void pushFrontReleased(int index) noexcept;
     int indexOf(const Voice& voice) const noexcept;
     void releaseVoice(int index) noexcept;
+    void setPedal(bool down) noexcept;
 
     int hostRate;
     VoiceParams params;
     ModState mod;
     float wheel = 0.0f;
     float pressure = 0.0f;
+    bool pedalDown = false;
+    // Voices whose key is up but which the pedal holds.
+    std::array<bool, kMaxVoices> sustained{};
 
     Random random; // the LFOs' sample-and-hold and the chorus rate factors
     DitherSeed filterDither;

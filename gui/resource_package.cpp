@@ -37,7 +37,11 @@ bool nameIs(const TiXmlElement& element, const std::string& name)
     return text && name == text;
 }
 
-std::unique_ptr<xResourcePackage> gPackage;
+// Deliberately a plain pointer: a static object with a destructor would be destroyed by the
+// C++ run-time at exit, before the module's unload code runs on a host that exits without
+// unloading the library, and that code would then release it a second time. Only
+// createPackage and destroyPackage free it.
+xResourcePackage* gPackage = nullptr;
 
 } // namespace
 
@@ -120,9 +124,9 @@ xFont* xResourcePackage::getFont(const std::string& name) const
 
 bool createPackage(const char* index, std::size_t indexSize, const std::uint8_t* blob, std::size_t blobSize)
 {
-    gPackage.reset();
+    destroyPackage();
     try {
-        gPackage = std::make_unique<xResourcePackage>(index, indexSize, blob, blobSize);
+        gPackage = new xResourcePackage(index, indexSize, blob, blobSize);
     } catch (const std::exception&) {
         return false;
     }
@@ -131,12 +135,13 @@ bool createPackage(const char* index, std::size_t indexSize, const std::uint8_t*
 
 void destroyPackage()
 {
-    gPackage.reset();
+    delete gPackage;
+    gPackage = nullptr;
 }
 
 xResourcePackage* getPackage()
 {
-    return gPackage.get();
+    return gPackage;
 }
 
 } // namespace vellum

@@ -67,7 +67,9 @@ private:
 
 // The process-wide package, built once when the module loads and released when it unloads.
 // createPackage replaces any earlier package; it returns false, and leaves no package, when
-// the index cannot be used.
+// the index cannot be used. Only destroyPackage releases it (nothing is freed by static
+// destruction at exit), so the module's unload code owns its end in every order of unload
+// and exit.
 bool createPackage(const char* index, std::size_t indexSize, const std::uint8_t* blob, std::size_t blobSize);
 void destroyPackage();
 // Null while no package exists.

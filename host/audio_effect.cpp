@@ -20,47 +20,71 @@ void copyHostText(char* destination, std::string_view text, int capacity)
 
 namespace {
 
-AudioEffect* effectOf(AEffect* e)
+AudioEffect* effectOf(AEffect* e) noexcept
 {
     return e ? static_cast<AudioEffect*>(e->object) : nullptr;
 }
 
-VstIntPtr dispatchThunk(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+// The functions the host calls. Nothing may escape into the host: a failure inside becomes a
+// safe answer (0 from the dispatcher and getParameter, silence from processReplacing).
+VstIntPtr dispatchThunk(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) noexcept
 {
     AudioEffect* effect = effectOf(e);
     if (!effect)
         return 0;
-    // Closing hands the object back: the host must not use the record afterwards.
-    if (opcode == effClose) {
-        effect->dispatcher(opcode, index, value, ptr, opt);
-        delete effect;
-        return 1;
+    try {
+        // Closing hands the object back: the host must not use the record afterwards.
+        if (opcode == effClose) {
+            effect->dispatcher(opcode, index, value, ptr, opt);
+            delete effect;
+            return 1;
+        }
+        return effect->dispatcher(opcode, index, value, ptr, opt);
+    } catch (...) {
+        return 0;
     }
-    return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void processThunk(AEffect* e, float** inputs, float** outputs, VstInt32 frames)
+void processThunk(AEffect* e, float** inputs, float** outputs, VstInt32 frames) noexcept
 {
-    if (AudioEffect* effect = effectOf(e))
-        effect->process(inputs, outputs, frames);
+    try {
+        if (AudioEffect* effect = effectOf(e))
+            effect->process(inputs, outputs, frames);
+    } catch (...) {
+        // Accumulating: whatever was added stays; nothing else can be undone.
+    }
 }
 
-void processReplacingThunk(AEffect* e, float** inputs, float** outputs, VstInt32 frames)
+void processReplacingThunk(AEffect* e, float** inputs, float** outputs, VstInt32 frames) noexcept
 {
-    if (AudioEffect* effect = effectOf(e))
-        effect->processReplacing(inputs, outputs, frames);
+    try {
+        if (AudioEffect* effect = effectOf(e))
+            effect->processReplacing(inputs, outputs, frames);
+    } catch (...) {
+        for (VstInt32 channel = 0; outputs && channel < e->numOutputs && frames > 0; ++channel) {
+            if (outputs[channel])
+                std::fill_n(outputs[channel], frames, 0.0f);
+        }
+    }
 }
 
-void setParameterThunk(AEffect* e, VstInt32 index, float value)
+void setParameterThunk(AEffect* e, VstInt32 index, float value) noexcept
 {
-    if (AudioEffect* effect = effectOf(e))
-        effect->setParameter(index, value);
+    try {
+        if (AudioEffect* effect = effectOf(e))
+            effect->setParameter(index, value);
+    } catch (...) {
+    }
 }
 
-float getParameterThunk(AEffect* e, VstInt32 index)
+float getParameterThunk(AEffect* e, VstInt32 index) noexcept
 {
-    AudioEffect* effect = effectOf(e);
-    return effect ? effect->getParameter(index) : 0.0f;
+    try {
+        AudioEffect* effect = effectOf(e);
+        return effect ? effect->getParameter(index) : 0.0f;
+    } catch (...) {
+        return 0.0f;
+    }
 }
 
 } // namespace

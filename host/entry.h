@@ -4,11 +4,15 @@
 
 namespace ostrel {
 
-// Whether the module's shared data was built at load; the entry point refuses to create a
-// plug-in otherwise. Each platform's entry file decides when loading happens.
-bool moduleAttached();
+// Builds the module's shared data on the first call, once, whatever the thread (the resource
+// package, the wave bank, the default bank's address). Returns whether it is there; a failed
+// build has told the user why and is not tried again.
+bool moduleAttached() noexcept;
 
-// The body of the exported entry point: a new plug-in for this host, or null.
-vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster);
+// Releases what the first call built; called when the library is unloaded.
+void moduleUnloading() noexcept;
+
+// The body of the exported entry point: a new plug-in for this host, or null. Never throws.
+vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster) noexcept;
 
 } // namespace ostrel

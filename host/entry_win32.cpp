@@ -1,44 +1,29 @@
-// Module entry of the Windows DLL: the shared data is built on process attach and released on
-// detach; a failed build refuses the load.
+// Module entry of the Windows DLL. DllMain only records the module handle: the shared data is
+// built on the first call of the entry point (its failure box included), because user32 calls
+// under the loader lock can deadlock a host. The data is released when the DLL is unloaded
+// with FreeLibrary; at process exit there is nothing to give back.
 #include "host/entry.h"
-#include "host/module.h"
 #include "host/platform.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-namespace ostrel {
-
-namespace {
-bool gAttached = false;
-}
-
-bool moduleAttached()
-{
-    return gAttached;
-}
-
-} // namespace ostrel
-
 // Exported twice by ostrel.def: as VSTPluginMain and under the historic name main.
-extern "C" __declspec(dllexport) vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster)
+extern "C" __declspec(dllexport) vst::AEffect* VSTPluginMain(vst::audioMasterCallback audioMaster) noexcept
 {
     return ostrel::createPlugin(audioMaster);
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    (void)reserved;
     switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        ostrel::platform::setModuleHandle(instance);
-        ostrel::gAttached = ostrel::attachModule();
-        return ostrel::gAttached ? TRUE : FALSE;
+    case DLL_PROCESS_ATTACH: ostrel::platform::setModuleHandle(instance); return TRUE;
     case DLL_PROCESS_DETACH:
-        if (ostrel::gAttached)
-            ostrel::detachModule();
-        ostrel::gAttached = false;
-        ostrel::platform::setModuleHandle(nullptr);
+        // reserved is null for FreeLibrary, non-null when the process is ending.
+        if (!reserved) {
+            ostrel::moduleUnloading();
+            ostrel::platform::setModuleHandle(nullptr);
+        }
         return TRUE;
     default: return TRUE;
     }

@@ -1,24 +1,27 @@
 #pragma once
 
+#include "engine/engine_holder.h"
 #include "engine/event_queue.h"
 #include "engine/voice_engine.h"
 #include "host/audio_effect.h"
+#include "host/chunk_buffers.h"
 #include "patch/patch.h"
+#include "patch/program_store.h"
 
-#include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace ostrel {
 
-// The synthesizer as the host sees it: 128 programs kept as program chunks, the host
-// parameters of the patch, chunks and banks, names and capabilities.
+// The synthesizer as the host sees it: glue between the binary interface and the patch, the
+// program store and the engine. It answers programs, parameters, chunks, names and
+// capabilities, and runs the audio callbacks.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
-    static constexpr VstInt32 kProgramCount = 128;
-    static constexpr VstInt32 kParameterSlots = 129;  // one more than exist, as announced
-    static constexpr VstInt32 kUniqueId = 0x58797A76; // 'Xyzv'
+    static constexpr VstInt32 kProgramCount = ProgramStore::kProgramCount;
+    static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
     static constexpr VstInt32 kVendorVersion = 1000;
 
     // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
@@ -27,6 +30,7 @@ public:
     ~SynthPlugin() override;
 
     // Programs.
+    VstInt32 getProgram() override { return programs_->current(); }
     void setProgram(VstInt32 program) override;
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
@@ -35,7 +39,12 @@ public:
     // Parameters.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
+    // Reports a change to the host, except while the plug-in is being built (the host does
+    // not have its record yet) and except a report of a parameter that is already reporting
+    // on this thread: a host that answers a report by setting the parameter again would
+    // otherwise recurse without end.
     void setParameterAutomated(VstInt32 index, float value) override;
+    bool canParameterBeAutomated(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
@@ -52,14 +61,21 @@ public:
     bool getOutputProperties(VstInt32 index, vst::VstPinProperties* properties) override;
     VstInt32 canDo(const char* text) override;
 
-    // Processing. The engine is created at the first resume and kept; the audio callbacks
-    // render silence (processReplacing) or add nothing (process) until then.
+    // Processing. resume prepares a silent engine at the current rate on the dispatcher
+    // thread: the first time, after a suspend (every voice of before has ended) and when the
+    // rate has changed. Until the first resume and while suspended the audio callbacks render
+    // silence (processReplacing) or add nothing (process).
     static constexpr VstInt32 kScratchFrames = 8192;
+    void suspend() override;
     void resume() override;
     VstInt32 processEvents(vst::VstEvents* events) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    VoiceEngine* engine() { return engine_.get(); }
+    // The engine the audio callbacks use (null before the first resume).
+    VoiceEngine* engine() { return engine_.load(std::memory_order_acquire); }
+    // The one holder told about each engine the plug-in hands over (the editor); null
+    // removes it. Told the current engine at once.
+    void setEngineHolder(EngineHolder* holder);
     EventQueue& events() { return events_; }
     // Host sample rate the engine is built with: the current rate in whole hertz, 44100 when it
     // is not a usable number (NaN, infinite, zero or negative), clamped to 8000..768000.
@@ -71,25 +87,10 @@ public:
     // Asks whether to save all 128 programs to the bank file and writes it when the answer is
     // yes. Returns whether a file was written.
     bool saveBankCommand();
-    std::string programName(VstInt32 index) const;
-
-    // Bank chunk of all programs (count 0 means all 128) into data, which must hold
-    // bankSize(count) bytes. Returns the size written.
-    VstInt32 writeBank(unsigned char* data, VstInt32 count);
-    VstInt32 bankSize(VstInt32 count);
-    // Installs a bank chunk of the given size: names and program chunks of its complete
-    // entries, then its current program. Returns false when the data is not a bank.
-    bool readBank(const unsigned char* data, VstInt32 size);
+    std::string programName(VstInt32 index) const { return programs_->name(index); }
+    ProgramStore& programs() { return *programs_; }
 
 private:
-    struct Program {
-        std::vector<unsigned char> chunk; // capacity: twice the size of one program chunk
-        VstInt32 length = 0;              // bytes of it that hold the stored chunk
-        std::array<char, 32> name{};      // at most 24 characters and a terminator
-    };
-
-    void storeCurrentProgram();
-
     // Runs the bank-save command whenever the "Debug" parameter changes.
     class SaveCommand final : public vellum::xListener {
     public:
@@ -103,12 +104,22 @@ private:
     std::unique_ptr<Patch> patch_;
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
-    std::array<Program, kProgramCount> programs_;
-    VstInt32 programCapacity_ = 0;
-    std::vector<unsigned char> chunkBuffer_;
+    std::unique_ptr<ProgramStore> programs_;
+    ChunkBuffers chunkBuffers_;
+    std::atomic<bool> reporting_{false}; // false while being built and destroyed
+
+    // Hands a new engine to the audio callbacks and to the holder; the one it replaces is kept
+    // until the next change, so a late reader never finds it freed. Dispatcher thread.
+    void installEngine(std::unique_ptr<VoiceEngine> engine);
+    // The engine to render with: null before the first resume and while suspended.
+    VoiceEngine* runningEngine();
 
     // Audio: the engine and everything the audio thread writes.
-    std::unique_ptr<VoiceEngine> engine_;
+    std::unique_ptr<VoiceEngine> ownedEngine_;
+    std::unique_ptr<VoiceEngine> retiredEngine_;
+    std::atomic<VoiceEngine*> engine_{nullptr};
+    std::atomic<bool> running_{false}; // between resume and suspend
+    EngineHolder* engineHolder_ = nullptr;
     EventQueue events_;
     std::vector<float> scratchLeft_;
     std::vector<float> scratchRight_;

@@ -192,6 +192,9 @@ enum PinFlags : VstInt32 {
     kVstPinIsStereo = 1 << 1,
 };
 
+// Speaker arrangement of an output pin pair.
+inline constexpr VstInt32 kSpeakerArrStereo = 1;
+
 struct VstPinProperties {
     char label[64];
     VstInt32 flags;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace ostrel {
 
@@ -60,6 +61,30 @@ void ByteStream::writeByte(std::uint8_t value)
     }
     writable_[position_++] = value;
     length_ = std::max(length_, position_);
+}
+
+std::vector<unsigned char> ByteStream::release()
+{
+    std::vector<unsigned char> bytes = std::move(owned_);
+    bytes.resize(static_cast<std::size_t>(std::min<std::int32_t>(length_, static_cast<std::int32_t>(bytes.size()))));
+    data_ = writable_ = nullptr;
+    capacity_ = position_ = length_ = 0;
+    return bytes;
+}
+
+void ByteStream::writeBytes(const unsigned char* bytes, std::int32_t n)
+{
+    if (n <= 0)
+        return;
+    const std::int32_t room = writable_ ? std::max(capacity_ - position_, 0) : 0;
+    const std::int32_t taken = std::min(n, room);
+    if (taken > 0) {
+        std::memcpy(writable_ + position_, bytes, static_cast<std::size_t>(taken));
+        position_ += taken;
+        length_ = std::max(length_, position_);
+    }
+    if (taken < n)
+        overflowed_ = true;
 }
 
 void ByteStream::writeU32(std::uint32_t value)

@@ -26,12 +26,17 @@ public:
     void writeU32(std::uint32_t value);
     void writeInt(std::int32_t value) { writeU32(static_cast<std::uint32_t>(value)); }
     void writeFloat(float value);
+    // n bytes at once, as n writeByte calls would write them.
+    void writeBytes(const unsigned char* bytes, std::int32_t n);
 
     std::int32_t position() const { return position_; }
     std::int32_t length() const { return length_; }
     std::int32_t remaining() const { return length_ - position_; }
     bool overflowed() const { return overflowed_; }
     const unsigned char* data() const { return data_; }
+    // The bytes written into an owned buffer, handed over without a copy; the stream is empty
+    // afterwards.
+    std::vector<unsigned char> release();
 
 private:
     std::vector<unsigned char> owned_;

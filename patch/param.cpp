@@ -1,5 +1,6 @@
 #include "patch/param.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ostrel {
@@ -10,6 +11,12 @@ namespace {
 double roundToPrecision(double v, double precision)
 {
     return std::round(v * precision) / precision;
+}
+
+// A normalized value as the host may receive it: within 0..1, NaN as 0.
+float boundedNormalized(double x)
+{
+    return std::isnan(x) ? 0.0f : static_cast<float>(std::clamp(x, 0.0, 1.0));
 }
 
 } // namespace
@@ -48,6 +55,11 @@ bool xFloatParam::deriveValueLocked()
     return true;
 }
 
+float xFloatParam::boundedValueLocked() const
+{
+    return std::isnan(valueCache_) ? min_ : std::clamp(valueCache_, min_, max_);
+}
+
 float xFloatParam::getNormalized()
 {
     std::lock_guard lock(lock_);
@@ -55,7 +67,7 @@ float xFloatParam::getNormalized()
         return normalizedCache_;
     if (!deriveValueLocked() || !mapping_)
         return -1.0f;
-    normalizedCache_ = static_cast<float>(mapping_->toNormalized(static_cast<double>(valueCache_)));
+    normalizedCache_ = boundedNormalized(mapping_->toNormalized(static_cast<double>(boundedValueLocked())));
     valid_.normalized = true;
     return normalizedCache_;
 }
@@ -97,7 +109,7 @@ std::string xFloatParam::getText()
         return textCache_;
     if (!deriveValueLocked() || !formatter_)
         return vellum::kInvalidText;
-    textCache_ = formatter_->format(valueCache_);
+    textCache_ = formatter_->format(boundedValueLocked());
     valid_.text = true;
     return textCache_;
 }
@@ -142,6 +154,11 @@ bool xIntParam::deriveValueLocked()
     return true;
 }
 
+std::int32_t xIntParam::boundedValueLocked() const
+{
+    return valueCache_ >= 0 && valueCache_ < mapping_->count() ? valueCache_ : outOfRange_;
+}
+
 float xIntParam::getNormalized()
 {
     std::lock_guard lock(lock_);
@@ -149,7 +166,7 @@ float xIntParam::getNormalized()
         return normalizedCache_;
     if (!deriveValueLocked())
         return -1.0f;
-    normalizedCache_ = static_cast<float>(mapping_->toNormalized(valueCache_));
+    normalizedCache_ = boundedNormalized(mapping_->toNormalized(boundedValueLocked()));
     valid_.normalized = true;
     return normalizedCache_;
 }
@@ -188,7 +205,8 @@ std::string xIntParam::getText()
         return textCache_;
     if (!deriveValueLocked())
         return vellum::kInvalidText;
-    textCache_ = textCallback_ ? textCallback_->toText(valueCache_) : std::to_string(valueCache_);
+    const std::int32_t shown = boundedValueLocked();
+    textCache_ = textCallback_ ? textCallback_->toText(shown) : std::to_string(shown);
     valid_.text = true;
     return textCache_;
 }

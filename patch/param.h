@@ -17,6 +17,12 @@ namespace ostrel {
 // a valid cache; the others are derived lazily on first read and cached. Every view may be used
 // from any thread: one lock per parameter guards the caches, and listeners are notified after
 // it is released, so a listener may read the parameter again.
+//
+// The value view stores whatever it is given (a chunk may carry any number), but the views
+// derived from it show what the engine plays for it: a float below its range or NaN as the
+// bottom of the range, one above as the top; an int outside 0..count-1 as the parameter's
+// out-of-range value. So the host and the editor only ever see a normalized value in 0..1
+// and the text of a value in range.
 class xParam {
 public:
     xParam(std::string name, std::string label);
@@ -96,6 +102,8 @@ private:
 
     // Derivations; called with the lock held.
     bool deriveValueLocked();
+    // The cached value as the engine plays it: within min..max, NaN as min.
+    float boundedValueLocked() const;
     void notifyAll() { notifyViews(normalizedView_, valueView_, textView_); }
 
     float min_, max_, precision_;
@@ -116,6 +124,9 @@ public:
     // Takes ownership and deletes the mapping held before.
     void setMapping(IntMapping* mapping);
     void setTextCallback(IntTextCallback* callback) { textCallback_.reset(callback); }
+    // What a stored value outside 0..count-1 is shown as: the value the engine plays then
+    // (0 unless set).
+    void setOutOfRangeValue(std::int32_t v) { outOfRange_ = v; }
 
     vellum::xFloatView& normalized() override { return normalizedView_; }
     vellum::xIntView& value() { return valueView_; }
@@ -149,11 +160,13 @@ private:
     };
 
     bool deriveValueLocked();
+    std::int32_t boundedValueLocked() const;
     void notifyAll() { notifyViews(normalizedView_, valueView_, textView_); }
 
     std::unique_ptr<IntMapping> mapping_;
     std::unique_ptr<IntTextCallback> textCallback_;
     std::int32_t valueCache_ = 0;
+    std::int32_t outOfRange_ = 0;
     NormalizedView normalizedView_{*this};
     ValueView valueView_{*this};
     TextView textView_{*this};

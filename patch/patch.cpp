@@ -1,5 +1,7 @@
 #include "patch/patch.h"
 
+#include "dsp/wave_names.h"
+
 #include <algorithm>
 #include <string>
 
@@ -104,6 +106,17 @@ Patch::Patch(AutomationSink* sink) : registry_(sink)
         for (int column = 0; column < kModColumns; ++column) {
             if (modRouteExists(row, column))
                 modRoute[row][column] = addInt(modRouteName(row, column), 2, IntTextCallback::onOff());
+        }
+    }
+    // Stored values outside their count (only chunks carry them) are shown as what the engine
+    // plays: the silent wave for a waveform, a routing cell on for any value but 0, and 0
+    // (the first choice) for every other int.
+    for (auto* wave : oscWaveform)
+        wave->setOutOfRangeValue(kNullWave);
+    for (auto& row : modRoute) {
+        for (auto* cell : row) {
+            if (cell)
+                cell->setOutOfRangeValue(1);
         }
     }
     name_ = "Init";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "patch/chunk_format.h"
 #include "patch/param.h"
 #include "patch/registry.h"
 
@@ -29,7 +30,6 @@ inline constexpr int kRepeatCount = 8;
 inline constexpr int kLfoWaveCount = 6;
 inline constexpr int kFilterModeCount = 16;
 inline constexpr int kFilterTypeCount = 4;
-inline constexpr std::size_t kPatchNameLength = 24;
 
 // Which modulation cells exist: a character other than a blank marks a cell.
 extern const std::array<const char*, kModRows> modRouteMask;

@@ -1,8 +1,10 @@
-// The program chunk: a magic, a format word, tagged sub-chunks (id, size, version, payload)
-// and an end marker. The reader accepts the current and the older sub-chunk forms in any
-// order, skips what it does not know by its size, and never reads past the data it is given.
+// Writing and reading program chunks. Both are made from the field lists of
+// patch/program_chunk.h: the writer puts every written form in order, the reader recognises a
+// form by its id, size and version. The reader accepts the sub-chunks in any order, skips what
+// it does not know by its size, and never reads past the data it is given.
 #include "patch/byte_stream.h"
 #include "patch/patch.h"
+#include "patch/program_chunk.h"
 
 #include <cstring>
 
@@ -10,107 +12,121 @@ namespace ostrel {
 
 namespace {
 
-constexpr std::int32_t kChunkCapacity = 4096;
+using namespace chunk;
 
-enum SubChunk : std::uint32_t {
-    kEnd = 0,
-    kOscillators = 1,
-    kMix = 2,
-    kFilter = 3,
-    kFilterEnvelope = 4,
-    kAmpEnvelope = 5,
-    kLfos = 6,
-    kModulation = 7,
-    kNameAndOutput = 8,
-    kChorus = 9,
+class ChunkWriter {
+public:
+    ChunkWriter(const Patch& patch, ByteStream& stream) : patch_(patch), s_(stream) { }
+
+    template <class T>
+    void field(T* Patch::*member)
+    {
+        put(patch_.*member);
+    }
+    template <class T, std::size_t N>
+    void field(std::array<T*, N> Patch::*member, int i)
+    {
+        put((patch_.*member)[static_cast<std::size_t>(i)]);
+    }
+    void route(int row, int column)
+    {
+        xIntParam* cell = patch_.modRoute[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+        s_.writeInt(cell ? cell->getValue() : 0);
+    }
+    void reserved() { s_.writeU32(0); }
+    void name()
+    {
+        const std::string n = patch_.name();
+        for (std::size_t i = 0; i < kPatchNameLength; ++i)
+            s_.writeByte(i < n.size() ? static_cast<std::uint8_t>(n[i]) : 0);
+    }
+    template <class M, class V>
+    void absent(M, V)
+    { }
+
+private:
+    void put(xIntParam* p) { s_.writeInt(p->getValue()); }
+    void put(xFloatParam* p) { s_.writeFloat(p->getValue()); }
+
+    const Patch& patch_;
+    ByteStream& s_;
 };
 
-void beginSubChunk(ByteStream& s, std::uint32_t id, std::uint32_t size, std::uint32_t version)
+// Sets each field through its value view, as read: no rounding, no clamping.
+class ChunkReader {
+public:
+    ChunkReader(Patch& patch, ByteStream& stream) : patch_(patch), s_(stream) { }
+
+    template <class T>
+    void field(T* Patch::*member)
+    {
+        get(patch_.*member);
+    }
+    template <class T, std::size_t N>
+    void field(std::array<T*, N> Patch::*member, int i)
+    {
+        get((patch_.*member)[static_cast<std::size_t>(i)]);
+    }
+    void route(int row, int column)
+    {
+        const std::int32_t v = s_.readInt();
+        if (xIntParam* cell = patch_.modRoute[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)])
+            cell->setValue(v);
+    }
+    void reserved() { s_.readU32(); }
+    void name()
+    {
+        // The field holds up to 24 characters; a terminator ends the name earlier.
+        char text[kPatchNameLength + 1] = {};
+        for (std::size_t i = 0; i < kPatchNameLength; ++i)
+            text[i] = static_cast<char>(s_.readByte());
+        patch_.setName(text);
+    }
+    template <class T, class V>
+    void absent(T* Patch::*member, V value)
+    {
+        (patch_.*member)->setValue(value);
+    }
+
+private:
+    // A sub-chunk cut short by the end of the data is still read field by field: the stream
+    // gives 0 for every read at or past the end (a word that would straddle it included), so
+    // each field the data no longer holds is set to 0, or 0.0. Programs stored that way load
+    // like this today and must go on doing so.
+    void get(xIntParam* p) { p->setValue(s_.readInt()); }
+    void get(xFloatParam* p) { p->setValue(s_.readFloat()); }
+
+    Patch& patch_;
+    ByteStream& s_;
+};
+
+template <class... Forms>
+void writeForms(FormList<Forms...>, ChunkWriter& writer, ByteStream& s)
 {
-    s.writeU32(id);
-    s.writeU32(size);
-    s.writeU32(version);
+    ((s.writeU32(Forms::id), s.writeU32(subChunkSize<Forms>()), s.writeU32(Forms::version), Forms::fields(writer)),
+     ...);
+}
+
+// Reads the payload of the form with this id, size and version; false when there is none.
+template <class... Forms>
+bool readForm(FormList<Forms...>, ChunkReader& reader, std::uint32_t id, std::uint32_t size, std::uint32_t version)
+{
+    return ((Forms::id == id && subChunkSize<Forms>() == size && Forms::version == version
+                 ? (Forms::fields(reader), true)
+                 : false)
+            || ...);
 }
 
 } // namespace
 
 std::int32_t Patch::writeChunk(unsigned char* destination) const
 {
-    ByteStream s(kChunkCapacity);
-    s.writeByte('O');
-    s.writeByte('R');
-    s.writeByte('P');
-    s.writeByte(0);
-    s.writeU32(0);
-
-    beginSubChunk(s, kOscillators, 52, 0);
-    for (int i = 0; i < kOscCount; ++i) {
-        s.writeInt(oscWaveform[i]->getValue());
-        s.writeFloat(oscTune[i]->getValue());
-        s.writeFloat(oscFinetune[i]->getValue());
-    }
-
-    beginSubChunk(s, kMix, 68, 0);
-    for (int i = 0; i < kMixPointCount; ++i) {
-        s.writeFloat(mixX[i]->getValue());
-        s.writeFloat(mixY[i]->getValue());
-    }
-    for (auto* t : mixTime)
-        s.writeFloat(t->getValue());
-    s.writeInt(mixLoop->getValue());
-    s.writeInt(mixRepeat->getValue());
-
-    beginSubChunk(s, kFilter, 24, 1);
-    s.writeFloat(cutoff->getValue());
-    s.writeFloat(resonance->getValue());
-    s.writeFloat(filterEnvAmount->getValue());
-    s.writeInt(filterMode->getValue());
-    s.writeU32(0);
-
-    beginSubChunk(s, kFilterEnvelope, 48, 0);
-    for (auto* l : filterLevel)
-        s.writeFloat(l->getValue());
-    for (auto* t : filterTime)
-        s.writeFloat(t->getValue());
-    s.writeInt(filterLoop->getValue());
-    s.writeInt(filterRepeat->getValue());
-
-    beginSubChunk(s, kAmpEnvelope, 48, 0);
-    for (auto* l : ampLevel)
-        s.writeFloat(l->getValue());
-    s.writeFloat(0.0f); // room for a fifth level
-    for (auto* t : ampTime)
-        s.writeFloat(t->getValue());
-    s.writeInt(ampLoop->getValue());
-    s.writeInt(ampRepeat->getValue());
-
-    beginSubChunk(s, kLfos, 20, 0);
-    for (int i = 0; i < kLfoCount; ++i) {
-        s.writeInt(lfoWave[i]->getValue());
-        s.writeFloat(lfoRate[i]->getValue());
-    }
-
-    beginSubChunk(s, kModulation, 452, 0);
-    for (auto* a : modAmount)
-        s.writeFloat(a->getValue());
-    for (const auto& row : modRoute) {
-        for (auto* cell : row)
-            s.writeInt(cell ? cell->getValue() : 0);
-    }
-
-    beginSubChunk(s, kNameAndOutput, 64, 1);
-    const std::string n = name();
-    for (std::size_t i = 0; i < kPatchNameLength; ++i)
-        s.writeByte(i < n.size() ? static_cast<std::uint8_t>(n[i]) : 0);
-    s.writeFloat(volume->getValue());
-    for (auto* p : pan)
-        s.writeFloat(p->getValue());
-
-    beginSubChunk(s, kChorus, 16, 0);
-    s.writeFloat(chorusRate->getValue());
-    s.writeFloat(chorusDepth->getValue());
-    s.writeInt(chorusOn->getValue());
-
+    ByteStream s(kProgramChunkSize);
+    for (const unsigned char byte : kProgramChunkMagic)
+        s.writeByte(byte);
+    s.writeU32(0); // format word
+    ChunkWriter writer(*this, s);
+    writeForms(WrittenForms{}, writer, s);
     s.writeU32(kEnd);
 
     if (destination)
@@ -120,13 +136,13 @@ std::int32_t Patch::writeChunk(unsigned char* destination) const
 
 void Patch::readChunk(const unsigned char* data, std::int32_t length)
 {
-    if (!data || length < 4)
+    if (!data || length < 4 || !startsWithMagic(data, static_cast<std::size_t>(length), kProgramChunkMagic))
         return;
     ByteStream s(data, length);
-    if (s.readByte() != 'O' || s.readByte() != 'R' || s.readByte() != 'P' || s.readByte() != 0)
-        return;
+    s.skip(4);
     s.readU32(); // format word
 
+    ChunkReader reader(*this, s);
     while (s.position() < s.length()) {
         const std::uint32_t id = s.readU32();
         if (id == kEnd)
@@ -137,82 +153,9 @@ void Patch::readChunk(const unsigned char* data, std::int32_t length)
             continue;
         }
         const std::uint32_t version = s.readU32();
-        auto is = [&](std::uint32_t sz, std::uint32_t v) { return size == sz && version == v; };
-
-        if (id == kOscillators && is(52, 0)) {
-            for (int i = 0; i < kOscCount; ++i) {
-                oscWaveform[i]->setValue(s.readInt());
-                oscTune[i]->setValue(s.readFloat());
-                oscFinetune[i]->setValue(s.readFloat());
-            }
-        } else if (id == kMix && is(68, 0)) {
-            for (int i = 0; i < kMixPointCount; ++i) {
-                mixX[i]->setValue(s.readFloat());
-                mixY[i]->setValue(s.readFloat());
-            }
-            for (auto* t : mixTime)
-                t->setValue(s.readFloat());
-            mixLoop->setValue(s.readInt());
-            mixRepeat->setValue(s.readInt());
-        } else if (id == kFilter && (is(24, 1) || is(16, 0))) {
-            cutoff->setValue(s.readFloat());
-            resonance->setValue(s.readFloat());
-            filterEnvAmount->setValue(s.readFloat());
-            if (version == 1) {
-                filterMode->setValue(s.readInt());
-                s.readU32(); // reserved
-            } else {
-                filterMode->setValue(0);
-            }
-        } else if (id == kFilterEnvelope && is(48, 0)) {
-            for (auto* l : filterLevel)
-                l->setValue(s.readFloat());
-            for (auto* t : filterTime)
-                t->setValue(s.readFloat());
-            filterLoop->setValue(s.readInt());
-            filterRepeat->setValue(s.readInt());
-        } else if (id == kAmpEnvelope && is(48, 0)) {
-            for (auto* l : ampLevel)
-                l->setValue(s.readFloat());
-            s.readFloat(); // room for a fifth level
-            for (auto* t : ampTime)
-                t->setValue(s.readFloat());
-            ampLoop->setValue(s.readInt());
-            ampRepeat->setValue(s.readInt());
-        } else if (id == kLfos && is(20, 0)) {
-            for (int i = 0; i < kLfoCount; ++i) {
-                lfoWave[i]->setValue(s.readInt());
-                lfoRate[i]->setValue(s.readFloat());
-            }
-        } else if (id == kModulation && is(452, 0)) {
-            for (auto* a : modAmount)
-                a->setValue(s.readFloat());
-            for (auto& row : modRoute) {
-                for (auto* cell : row) {
-                    const std::int32_t v = s.readInt();
-                    if (cell)
-                        cell->setValue(v);
-                }
-            }
-        } else if (id == kNameAndOutput && (is(64, 1) || is(40, 0))) {
-            if (version == 1) {
-                // The name field holds up to 24 characters; a terminator ends it earlier.
-                char text[kPatchNameLength + 1] = {};
-                for (std::size_t i = 0; i < kPatchNameLength; ++i)
-                    text[i] = static_cast<char>(s.readByte());
-                setName(text);
-            }
-            volume->setValue(s.readFloat());
-            for (auto* p : pan)
-                p->setValue(s.readFloat());
-        } else if (id == kChorus && is(16, 0)) {
-            chorusRate->setValue(s.readFloat());
-            chorusDepth->setValue(s.readFloat());
-            chorusOn->setValue(s.readInt());
-        } else {
-            // An unsupported form of a known sub-chunk: skip its payload by its size.
+        // An unsupported form of a known sub-chunk is skipped by its size.
+        if (!readForm(ReadForms{}, reader, id, size, version))
             s.skip(static_cast<std::int64_t>(size) - 4);
-        }
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 
 namespace ostrel {
@@ -23,13 +22,11 @@ constexpr std::uint32_t fourCc(const char (&text)[5])
 }
 
 constexpr std::uint32_t kContainerMagic = fourCc("CcnK");
-constexpr std::uint32_t kProgramChunkMagic = fourCc("FPCh");
-constexpr std::uint32_t kBankChunkMagic = fourCc("FBCh");
+constexpr std::uint32_t kProgramFileKind = fourCc("FPCh");
+constexpr std::uint32_t kBankFileKind = fourCc("FBCh");
 constexpr std::uint32_t kProgramParamsMagic = fourCc("FxCk");
 constexpr std::uint32_t kBankParamsMagic = fourCc("FxBk");
 constexpr std::size_t kBankReserved = 128;
-constexpr unsigned char kProgramMagic[4] = {'O', 'R', 'P', 0};
-constexpr unsigned char kBankMagic[4] = {'O', 'R', 'B', 0};
 
 void putBig(std::vector<unsigned char>& out, std::uint32_t v)
 {
@@ -100,9 +97,9 @@ std::vector<unsigned char> encodePresetFile(const PresetFile& preset)
     out.reserve(header + preset.chunk.size());
     putBig(out, kContainerMagic);
     putBig(out, static_cast<std::uint32_t>(header - 8 + preset.chunk.size()));
-    putBig(out, bank ? kBankChunkMagic : kProgramChunkMagic);
+    putBig(out, bank ? kBankFileKind : kProgramFileKind);
     putBig(out, 1); // format version
-    putBig(out, static_cast<std::uint32_t>(kPresetPluginId));
+    putBig(out, static_cast<std::uint32_t>(kPluginId));
     putBig(out, static_cast<std::uint32_t>(preset.pluginVersion));
     putBig(out, static_cast<std::uint32_t>(preset.programCount));
     if (bank) {
@@ -127,9 +124,9 @@ PresetReadResult decodePresetFile(const unsigned char* data, std::size_t size)
     const std::uint32_t kindMagic = getBig(data + 8);
     if (kindMagic == kProgramParamsMagic || kindMagic == kBankParamsMagic)
         return refuse("the file holds a list of parameter values, not a program chunk of this plug-in");
-    if (kindMagic != kProgramChunkMagic && kindMagic != kBankChunkMagic)
+    if (kindMagic != kProgramFileKind && kindMagic != kBankFileKind)
         return refuse("unknown preset file kind \"" + fourCcText(kindMagic) + "\"");
-    const bool bank = kindMagic == kBankChunkMagic;
+    const bool bank = kindMagic == kBankFileKind;
     const std::size_t header = bank ? kBankFileHeaderSize : kProgramFileHeaderSize;
 
     // byteSize counts what follows it; it must cover the header and stay within the data.
@@ -147,7 +144,7 @@ PresetReadResult decodePresetFile(const unsigned char* data, std::size_t size)
     if (version < 1 || version > (bank ? 2u : 1u))
         return refuse("unsupported preset file version " + std::to_string(version));
     const std::uint32_t id = getBig(data + 16);
-    if (id != static_cast<std::uint32_t>(kPresetPluginId))
+    if (id != static_cast<std::uint32_t>(kPluginId))
         return refuse("the file belongs to another plug-in (id \"" + fourCcText(id) + "\")");
 
     PresetReadResult result;
@@ -166,8 +163,7 @@ PresetReadResult decodePresetFile(const unsigned char* data, std::size_t size)
     if (static_cast<std::size_t>(chunkSize) > declared - header)
         return refuse("the chunk size (" + std::to_string(chunkSize) + " bytes) runs past the end of the file");
     const unsigned char* chunk = data + header;
-    const unsigned char(&magic)[4] = bank ? kBankMagic : kProgramMagic;
-    if (chunkSize < 4 || std::memcmp(chunk, magic, 4) != 0)
+    if (!startsWithMagic(chunk, static_cast<std::size_t>(chunkSize), bank ? kBankChunkMagic : kProgramChunkMagic))
         return refuse(bank ? "the file does not hold a bank of this plug-in"
                            : "the file does not hold a program of this plug-in");
     preset.chunk.assign(chunk, chunk + chunkSize);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "patch/chunk_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,7 +19,6 @@ class Patch;
 // Header words are big-endian; byteSize counts the bytes after itself. The chunks inside are
 // the ones effGetChunk hands out and effSetChunk takes (isPreset true for a program file).
 
-inline constexpr std::int32_t kPresetPluginId = 0x58797A76; // 'Xyzv'
 inline constexpr std::int32_t kPresetPluginVersion = 1;
 inline constexpr std::size_t kPresetNameField = 28;
 inline constexpr std::size_t kProgramFileHeaderSize = 60;

@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-liberation libpng-dev libsndfile1-dev
   clang libclang-rt-14-dev
-  sox
+  sox python3 python3-numpy
 )
 
 missing=()

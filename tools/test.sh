@@ -70,12 +70,15 @@ step "X11 binding under Xvfb (native and ASan+UBSan)" bash -c \
      echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed" || exit 1;
    done'
 
-# ThreadSanitizer: the tests that use the patch from several threads, and the toolkit's (its
-# controls hear parameter changes from any thread while the window paints).
+# ThreadSanitizer: the tests that use the patch, and the plug-in's host calls, from several
+# threads, and the toolkit's (its controls hear parameter changes from any thread while the
+# window paints).
 step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
-  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests
-step "TSan concurrency tests" env TSAN_OPTIONS=halt_on_error=1 bash -c \
-  'build-tsan/tests/ostrel_patch_tests --gtest_brief=1 && build-tsan/tests/ostrel_gui_tests --gtest_brief=1'
+  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests ostrel_host_tests
+step "TSan concurrency tests" bash -c 'export TSAN_OPTIONS=halt_on_error=1;
+  build-tsan/tests/ostrel_patch_tests --gtest_brief=1 &&
+  build-tsan/tests/ostrel_gui_tests --gtest_brief=1 &&
+  build-tsan/tests/ostrel_host_tests --gtest_brief=1 --gtest_filter="ConcurrentHostCalls.*"'
 
 # Windows: the DLL, its exports and imports, the host-level test under Wine, and the window
 # binding driven by window messages in a Windows program under Wine with a virtual X display.

@@ -44,7 +44,7 @@ std::vector<unsigned char> chunkOf(bool isPreset)
 void checkPresetRoundTrip()
 {
     auto first = chunkOf(true);
-    if (first.size() != 876)
+    if (first.size() != static_cast<std::size_t>(kProgramChunkSize))
         std::abort();
     plugin().setChunk(first.data(), static_cast<vst::VstInt32>(first.size()), true);
     if (chunkOf(true) != first)

@@ -1,83 +1,25 @@
 // Host-level test: drives the built plug-in through the VST 2 binary interface only, the way a
 // host does, and checks its answers. Prints one line per failed check and a closing summary
 // "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE]
-#include "host/vst_abi.h"
+#include "host_support.h"
 #include "loader.h"
+#include "patch/chunk_format.h"
+#include "suites.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-using namespace vst;
+using namespace hosttest;
 
 namespace {
-
-int gPassed = 0;
-int gFailed = 0;
-
-void check(bool ok, const std::string& what)
-{
-    if (ok) {
-        ++gPassed;
-    } else {
-        ++gFailed;
-        std::printf("FAIL: %s\n", what.c_str());
-    }
-}
-
-template <typename A, typename B>
-void checkEq(const A& actual, const B& expected, const std::string& what)
-{
-    std::ostringstream s;
-    s << what << " (got " << actual << ", expected " << expected << ")";
-    check(actual == expected, s.str());
-}
-
-struct HostState {
-    VstIntPtr version = 2400;
-    std::vector<std::pair<VstInt32, float>> automation;
-    int wantMidi = 0;
-};
-HostState gHost;
-
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
-{
-    switch (opcode) {
-    case audioMasterVersion: return gHost.version;
-    case audioMasterAutomate: gHost.automation.emplace_back(index, opt); return 0;
-    case audioMasterWantMidi:
-        if (value == 1)
-            ++gHost.wantMidi;
-        return 0;
-    default: return 0;
-    }
-}
-
-using EntryProc = AEffect* (*)(audioMasterCallback);
-
-VstIntPtr call(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-               float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-// Reads a text answer into a buffer larger than any host gives, and checks the plug-in kept
-// within 64 bytes.
-std::string text(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value = 0)
-{
-    char buffer[256];
-    std::memset(buffer, 'Z', sizeof buffer);
-    call(e, opcode, index, value, buffer);
-    check(std::memchr(buffer, 0, 64) != nullptr && buffer[64] == 'Z',
-          "text of opcode " + std::to_string(opcode) + " stays within 64 bytes");
-    buffer[255] = 0;
-    return buffer;
-}
 
 std::string parameterTable(AEffect* e)
 {
@@ -225,43 +167,6 @@ void testPrograms(AEffect* e)
 
 // Plays notes through the audio entry points: replacing overwrites, accumulating adds, the
 // rounding mode is the caller's again afterwards, output is finite and ends in exact silence.
-struct MidiBlock {
-    std::vector<VstMidiEvent> events;
-    std::vector<VstEvent*> pointers;
-    std::vector<unsigned char> list;
-
-    void add(VstInt32 delta, int status, int data1, int data2)
-    {
-        VstMidiEvent e{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof(VstMidiEvent);
-        e.deltaFrames = delta;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(data1);
-        e.midiData[2] = static_cast<char>(data2);
-        events.push_back(e);
-    }
-    void send(AEffect* e)
-    {
-        list.assign(sizeof(VstEvents) + events.size() * sizeof(VstEvent*), 0);
-        auto* l = reinterpret_cast<VstEvents*>(list.data());
-        l->numEvents = static_cast<VstInt32>(events.size());
-        for (std::size_t i = 0; i < events.size(); ++i)
-            l->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-        call(e, effProcessEvents, 0, 0, l);
-        events.clear();
-    }
-};
-
-bool finiteAll(const std::vector<float>& v)
-{
-    for (float x : v) {
-        if (!std::isfinite(x))
-            return false;
-    }
-    return true;
-}
-
 void testAudio(AEffect* e)
 {
     call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -354,6 +259,52 @@ bool renderProgram(PluginLibrary& lib, VstInt32 program, std::vector<float>& int
     return true;
 }
 
+// Headroom of the default bank: on a fresh instance (every oscillator starting in phase, the
+// worst case) an 8-note chord struck at velocity 127, held 4 s and released, stays at or below
+// -1 dBFS on every program, in an open and in a close voicing.
+void testDefaultBankHeadroom(PluginLibrary& lib)
+{
+    auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
+    const int voicings[2][8] = {{36, 48, 55, 60, 64, 67, 71, 74}, {60, 62, 64, 65, 67, 69, 71, 72}};
+    const double limit = std::pow(10.0, -1.0 / 20.0);
+    constexpr int kBlock = 441;
+    constexpr int kHeld = 400;  // blocks: 4 s
+    constexpr int kTotal = 500; // and 1 s of release
+    std::vector<float> l(kBlock), r(kBlock);
+    float* outs[2] = {l.data(), r.data()};
+    for (VstInt32 program = 0; program < 16; ++program) {
+        for (const auto& chord : voicings) {
+            AEffect* e = entry ? entry(hostCallback) : nullptr;
+            if (!e) {
+                check(false, "a fresh instance for the headroom test");
+                return;
+            }
+            call(e, effOpen);
+            call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+            call(e, effSetProgram, 0, program);
+            call(e, effMainsChanged, 0, 1);
+            double peak = 0.0;
+            for (int block = 0; block < kTotal; ++block) {
+                if (block == 0 || block == kHeld) {
+                    MidiBlock midi;
+                    for (const int key : chord)
+                        midi.add(0, block == 0 ? 0x90 : 0x80, key, block == 0 ? 127 : 0);
+                    midi.send(e);
+                }
+                e->processReplacing(e, nullptr, outs, kBlock);
+                for (int i = 0; i < kBlock; ++i)
+                    peak = std::max({peak, std::fabs(static_cast<double>(l[static_cast<std::size_t>(i)])),
+                                     std::fabs(static_cast<double>(r[static_cast<std::size_t>(i)]))});
+            }
+            call(e, effClose);
+            char what[160];
+            std::snprintf(what, sizeof what, "program %d: 8-note chord from key %d at velocity 127 peaks at %.2f dBFS",
+                          program, chord[0], 20.0 * std::log10(std::max(peak, 1e-9)));
+            check(peak <= limit, std::string(what) + ", above -1 dBFS");
+        }
+    }
+}
+
 // Renders the fixed sequence on each program of the default bank (0..15: every part of the
 // engine, chorus, noise, loops and LFOs included) and writes the raw samples to `path`.
 bool renderToFile(PluginLibrary& lib, const char* path)
@@ -406,21 +357,16 @@ int describe(const char* path)
 // a later edit, junk that changes nothing, and the names the default bank installs.
 void testChunks(AEffect* e)
 {
-    auto getChunk = [e](bool isPreset) {
-        void* data = nullptr;
-        const auto size = call(e, effGetChunk, isPreset ? 1 : 0, 0, &data);
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        return data && size > 0 ? std::vector<unsigned char>(bytes, bytes + size) : std::vector<unsigned char>();
-    };
+    auto getChunk = [e](bool isPreset) { return takeChunk(e, isPreset); };
     auto startsWith = [](const std::vector<unsigned char>& b, const char* magic) {
         return b.size() >= 4 && std::memcmp(b.data(), magic, 4) == 0;
     };
 
     const auto preset = getChunk(true);
-    checkEq(preset.size(), 876u, "preset chunk size");
+    checkEq(preset.size(), static_cast<std::size_t>(ostrel::kProgramChunkSize), "preset chunk size");
     check(startsWith(preset, "ORP\0"), "preset chunk starts with ORP and a zero byte");
     auto bank = getChunk(false);
-    checkEq(bank.size(), 116244u, "bank chunk size");
+    checkEq(bank.size(), static_cast<std::size_t>(ostrel::bankChunkSize(128)), "bank chunk size");
     check(startsWith(bank, "ORB\0"), "bank chunk starts with ORB and a zero byte");
 
     const float envAmount = e->getParameter(e, 30);
@@ -451,6 +397,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--info") == 0)
         return describe(argv[2]);
+    if (argc == 4 && std::strcmp(argv[2], "--ending") == 0)
+        return runEnding(argv[1], argv[3]);
     if (argc < 3) {
         std::printf("usage: %s PLUGIN DATA_DIR [--write-golden] [--render FILE]\n", argv[0]);
         return 2;
@@ -479,8 +427,13 @@ int main(int argc, char** argv)
             testAudio(e);
             call(e, effClose);
         }
+        testDefaultBankHeadroom(lib);
         if (renderPath)
             check(renderToFile(lib, renderPath), std::string("render written to ") + renderPath);
+        testBoundary(lib);
+        testLifecycle(lib);
+        testKeyboardControllers(lib);
+        testEndings(argv[1]);
     }
     std::printf("hosttest: %d passed, %d failed\n", gPassed, gFailed);
     return gFailed == 0 ? 0 : 1;

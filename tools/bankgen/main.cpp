@@ -4,11 +4,12 @@
 //   ostrel-bankgen BANK_DIR OUTPUT
 //
 // Each program starts from the Init patch; its file sets what differs (see program_text.h).
-// The programs are written with Patch::writeChunk, so the bank holds exactly the chunks the
-// plug-in itself writes. Problems are reported as FILE:LINE: message and nothing is written.
+// The programs are written with Patch::writeChunk and the bank with writeBankChunk, so the bank
+// holds exactly what the plug-in itself writes. Problems are reported as FILE:LINE: message and nothing is written.
 
-#include "patch/byte_stream.h"
+#include "patch/bank_chunk.h"
 #include "patch/patch.h"
+#include "patch/program_store.h"
 #include "tools/bankgen/program_text.h"
 
 #include <algorithm>
@@ -24,10 +25,7 @@ namespace {
 using namespace ostrel;
 namespace fs = std::filesystem;
 
-constexpr int kMaxPrograms = 128;
-constexpr std::int32_t kBankHeaderSize = 20;
-constexpr std::int32_t kEntryHeaderSize = 32;
-constexpr std::size_t kEntryNameField = 28;
+constexpr int kMaxPrograms = ProgramStore::kProgramCount;
 
 struct Program {
     std::string name;
@@ -70,30 +68,6 @@ bool loadProgram(const fs::path& path, Program& program)
     return true;
 }
 
-// The bank chunk: header, then per program its entry size, its name in a zero-padded 28-byte
-// field and its program chunk. The first program is current.
-std::vector<unsigned char> bankOf(const std::vector<Program>& programs)
-{
-    std::int32_t total = kBankHeaderSize;
-    for (const auto& p : programs)
-        total += kEntryHeaderSize + static_cast<std::int32_t>(p.chunk.size());
-    ByteStream s(total);
-    for (const char ch : {'O', 'R', 'B', '\0'})
-        s.writeByte(static_cast<std::uint8_t>(ch));
-    s.writeU32(static_cast<std::uint32_t>(total));
-    s.writeU32(0);
-    s.writeInt(static_cast<std::int32_t>(programs.size()));
-    s.writeInt(0);
-    for (const auto& p : programs) {
-        s.writeU32(static_cast<std::uint32_t>(kEntryHeaderSize + static_cast<std::int32_t>(p.chunk.size())));
-        for (std::size_t i = 0; i < kEntryNameField; ++i)
-            s.writeByte(i < p.name.size() ? static_cast<std::uint8_t>(p.name[i]) : 0);
-        for (const unsigned char b : p.chunk)
-            s.writeByte(b);
-    }
-    return {s.data(), s.data() + s.length()};
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -127,7 +101,11 @@ int main(int argc, char** argv)
     if (!ok)
         return 1;
 
-    const auto bank = bankOf(programs);
+    // The first program is current.
+    std::vector<BankEntry> entries;
+    for (const auto& p : programs)
+        entries.push_back({p.name, p.chunk.data(), static_cast<std::int32_t>(p.chunk.size())});
+    const auto bank = writeBankChunk(entries, 0);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bank.data()), static_cast<std::streamsize>(bank.size()));
     out.close();

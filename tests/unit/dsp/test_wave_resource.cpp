@@ -96,6 +96,19 @@ int strongestIn(const std::vector<double>& db, int from, int to)
     return best;
 }
 
+// Power-weighted mean harmonic number of a spectrum in dB (as spectrumDb gives it).
+double powerCentroid(const std::vector<double>& db)
+{
+    double sum = 0.0;
+    double weighted = 0.0;
+    for (int k = 1; k < 64; ++k) {
+        const double power = std::pow(10.0, db[static_cast<std::size_t>(k)] / 10.0);
+        sum += power;
+        weighted += k * power;
+    }
+    return weighted / sum;
+}
+
 TEST(StoredWaves, resource_has_94_normalised_12_bit_cycles)
 {
     ASSERT_EQ(committedWaves().size(), kWavesResourceSize);
@@ -203,6 +216,11 @@ TEST(StoredWaves, vowels_put_their_formants_on_the_right_harmonics)
     EXPECT_EQ(strongestIn(oo, 1, 63), 1);
     for (int k = 5; k < 64; ++k)
         EXPECT_LT(oo[static_cast<std::size_t>(k)], -30.0) << k;
+    // F2 of "oo" lies on the 3rd harmonic, which stands above the 2nd.
+    EXPECT_GT(oo[3], oo[2]);
+    // "ee" is clearly the brighter vowel: its power-weighted centroid (in harmonics) is at
+    // least 1.5 times that of "oo".
+    EXPECT_GT(powerCentroid(ee), 1.5 * powerCentroid(oo));
     // Female "ah" has its first formant higher than the bass singer's.
     const int femF1 = strongestIn(spectrumDb(number(71)), 1, 6);
     const int bassF1 = strongestIn(spectrumDb(number(73)), 1, 6);

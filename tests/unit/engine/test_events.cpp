@@ -34,14 +34,20 @@ TEST(MidiDecoding, ChannelMessagesOnEveryChannel)
         EXPECT_EQ(queueMidiMessage(q, 6, static_cast<std::uint8_t>(0xE0 | channel), 0x7F, 0x7F), 1);
         EXPECT_EQ(queueMidiMessage(q, 7, static_cast<std::uint8_t>(0xD0 | channel), 90, 0), 1);
         EXPECT_EQ(queueMidiMessage(q, 8, static_cast<std::uint8_t>(0xB0 | channel), 1, 127), 1);
+        EXPECT_EQ(queueMidiMessage(q, 9, static_cast<std::uint8_t>(0xB0 | channel), 64, 63), 1);
+        EXPECT_EQ(queueMidiMessage(q, 9, static_cast<std::uint8_t>(0xB0 | channel), 120, 0), 1);
+        EXPECT_EQ(queueMidiMessage(q, 9, static_cast<std::uint8_t>(0xB0 | channel), 121, 0), 1);
         const auto events = drain(q);
-        ASSERT_EQ(events.size(), 6u);
+        ASSERT_EQ(events.size(), 9u);
         expectEvent(events[0], 3, NoteEvent::kNote, 60, 100);
         expectEvent(events[1], 4, NoteEvent::kNote, 60, 0); // release velocity dropped
         expectEvent(events[2], 5, NoteEvent::kPitchBend, -8192, 0);
         expectEvent(events[3], 6, NoteEvent::kPitchBend, 8191, 0);
         expectEvent(events[4], 7, NoteEvent::kAftertouch, 90, 0);
         expectEvent(events[5], 8, NoteEvent::kModWheel, 127, 0);
+        expectEvent(events[6], 9, NoteEvent::kSustain, 63, 0);
+        expectEvent(events[7], 9, NoteEvent::kAllSoundOff, 0, 0);
+        expectEvent(events[8], 9, NoteEvent::kResetControllers, 0, 0);
     }
 }
 
@@ -60,9 +66,9 @@ TEST(MidiDecoding, AllNotesOffControllersQueueReleaseThenCentredBend)
 TEST(MidiDecoding, OtherMessagesQueueNothing)
 {
     EventQueue q;
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 64, 127), 0); // sustain
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 65, 127), 0); // portamento
     EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 7, 100), 0);  // volume
-    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 120, 0), 0);  // all sound off
+    EXPECT_EQ(queueMidiMessage(q, 0, 0xB0, 122, 0), 0);  // local control
     EXPECT_EQ(queueMidiMessage(q, 0, 0xA0, 60, 50), 0);  // polyphonic pressure
     EXPECT_EQ(queueMidiMessage(q, 0, 0xC0, 5, 0), 0);    // program change
     EXPECT_EQ(queueMidiMessage(q, 0, 0xF8, 0, 0), 0);    // clock

@@ -1,3 +1,4 @@
+#include "engine/engine_holder.h"
 #include "engine/voice_engine.h"
 #include "test_audio_support.h"
 
@@ -80,17 +81,34 @@ TEST(AudioCallbacks, BeforeTheFirstResumeReplacingGivesSilenceAndAccumulatingAdd
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST(AudioCallbacks, EngineIsBuiltOnceAtTwiceTheRateOfTheFirstResume)
+TEST(AudioCallbacks, ResumeHandsOverAnEngineAtTheCurrentRateAfterASuspendOrARateChange)
 {
+    struct Holder final : EngineHolder {
+        std::vector<VoiceEngine*> told;
+        void engineChanged(VoiceEngine* engine) override { told.push_back(engine); }
+    } holder;
     PluginRig rig(48000.0f);
-    VoiceEngine* engine = rig.plugin->engine();
-    ASSERT_NE(engine, nullptr);
-    EXPECT_EQ(engine->internalRate(), 96000);
+    VoiceEngine* first = rig.plugin->engine();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->internalRate(), 96000);
+    rig.plugin->setEngineHolder(&holder);
+    EXPECT_EQ(holder.told, std::vector<VoiceEngine*>{first}) << "a holder is told the engine at once";
+
+    rig.call(effMainsChanged, 0, 1); // resumed again without a suspend, same rate: kept
+    EXPECT_EQ(rig.plugin->engine(), first);
     rig.call(effMainsChanged, 0, 0);
     rig.call(effSetSampleRate, 0, 0, nullptr, 22050.0f);
     rig.call(effMainsChanged, 0, 1);
-    EXPECT_EQ(rig.plugin->engine(), engine);
-    EXPECT_EQ(engine->sampleRate(), 48000);
+    VoiceEngine* second = rig.plugin->engine();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->sampleRate(), 22050);
+    rig.call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    rig.call(effMainsChanged, 0, 1); // a rate change alone also reaches the engine
+    ASSERT_NE(rig.plugin->engine(), second);
+    EXPECT_EQ(rig.plugin->engine()->sampleRate(), 44100);
+    EXPECT_EQ(holder.told.size(), 3u);
+    EXPECT_EQ(holder.told.back(), rig.plugin->engine());
+    rig.plugin->setEngineHolder(nullptr);
 }
 
 TEST(AudioCallbacks, UnusableHostRatesFallBackOrAreClamped)
@@ -286,13 +304,16 @@ TEST(AudioRobustness, OutOfRangeChunkValuesGiveFiniteOutput)
              {p.cutoff, p.resonance, p.filterEnvAmount, p.volume, p.chorusRate, p.chorusDepth, p.polyphony})
             x->value().set(f);
         void* data = nullptr;
-        const auto size = static_cast<VstInt32>(source.call(effGetChunk, 0, 0, &data));
-        ASSERT_GT(size, 0);
+        const auto size = static_cast<VstInt32>(source.call(effGetChunk, 1, 0, &data));
+        ASSERT_EQ(size, kProgramChunkSize);
         const std::vector<unsigned char> chunk(static_cast<unsigned char*>(data),
                                                static_cast<unsigned char*>(data) + size);
 
+        // The target plays the loaded values, not its default patch.
         PluginRig target;
         target.call(effSetChunk, 1, size, const_cast<unsigned char*>(chunk.data()));
+        ASSERT_EQ(target.plugin->patch().oscWaveform[3]->value().get(), i) << "variant " << variant;
+        ASSERT_EQ(target.plugin->patch().lfoWave[1]->value().get(), i) << "variant " << variant;
         MidiList midi;
         for (int note = 0; note < 128; note += 9)
             midi.add(note % 32, 0x90, note, 1 + note % 127);

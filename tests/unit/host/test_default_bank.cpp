@@ -17,8 +17,8 @@ using namespace vst;
 
 namespace {
 
-constexpr std::size_t kProgramChunkSize = 876;
-constexpr std::size_t kEntrySize = 32 + kProgramChunkSize;
+constexpr std::size_t kChunkSize = kProgramChunkSize;
+constexpr std::size_t kEntrySize = kBankEntryHeaderSize + kProgramChunkSize;
 constexpr std::size_t kDefaultPrograms = 16;
 
 const char* const kNames[kDefaultPrograms] = {
@@ -54,8 +54,11 @@ protected:
         plugin = std::make_unique<SynthPlugin>(hostCallback, bank.data(), bank.size());
     }
 
-    const unsigned char* entry(std::size_t i) const { return bank.data() + 20 + i * kEntrySize; }
-    std::vector<unsigned char> entryChunk(std::size_t i) const { return {entry(i) + 32, entry(i) + kEntrySize}; }
+    const unsigned char* entry(std::size_t i) const { return bank.data() + kBankHeaderSize + i * kEntrySize; }
+    std::vector<unsigned char> entryChunk(std::size_t i) const
+    {
+        return {entry(i) + kBankEntryHeaderSize, entry(i) + kEntrySize};
+    }
     std::vector<unsigned char> presetChunk()
     {
         void* data = nullptr;
@@ -84,9 +87,9 @@ std::size_t subChunk(const std::vector<unsigned char>& chunk, std::uint32_t id)
 
 TEST_F(DefaultBank, HeaderAndEntriesHaveTheShippedLayout)
 {
-    ASSERT_EQ(bank.size(), 14548u);
+    ASSERT_EQ(bank.size(), static_cast<std::size_t>(bankChunkSize(kDefaultPrograms)));
     EXPECT_EQ(std::memcmp(bank.data(), "ORB\0", 4), 0);
-    EXPECT_EQ(wordAt(&bank[4]), 14548u);
+    EXPECT_EQ(wordAt(&bank[4]), bank.size());
     EXPECT_EQ(wordAt(&bank[8]), 0u);
     EXPECT_EQ(wordAt(&bank[12]), kDefaultPrograms);
     EXPECT_EQ(wordAt(&bank[16]), 0u);
@@ -100,7 +103,7 @@ TEST_F(DefaultBank, HeaderAndEntriesHaveTheShippedLayout)
             EXPECT_EQ(name[b], 0) << "name byte " << b;
         const auto chunk = entryChunk(i);
         EXPECT_EQ(std::memcmp(chunk.data(), "ORP\0", 4), 0);
-        EXPECT_EQ(wordAt(&chunk[kProgramChunkSize - 4]), 0u) << "end marker";
+        EXPECT_EQ(wordAt(&chunk[kChunkSize - 4]), 0u) << "end marker";
         // The filter with its mode and the name with the output settings, both version 1.
         const std::size_t filter = subChunk(chunk, 3);
         const std::size_t output = subChunk(chunk, 8);
@@ -131,8 +134,8 @@ TEST_F(DefaultBank, InitZeroHoldsTheInitPatch)
     Patch init(nullptr);
     init.initPatch();
     init.setName("Init 0");
-    std::vector<unsigned char> expected(kProgramChunkSize);
-    ASSERT_EQ(init.writeChunk(expected.data()), static_cast<std::int32_t>(kProgramChunkSize));
+    std::vector<unsigned char> expected(kChunkSize);
+    ASSERT_EQ(init.writeChunk(expected.data()), kProgramChunkSize);
     EXPECT_EQ(entryChunk(0), expected);
     EXPECT_EQ(presetChunk(), expected) << "program 0 as loaded";
 }
@@ -204,9 +207,9 @@ TEST_F(DefaultBank, EveryProgramLoadsAndWritesBackUnchanged)
     // A bank taken from the plug-in carries the same 16 entries, whichever program is current.
     void* data = nullptr;
     const VstInt32 size = plugin->getChunk(&data, false);
-    ASSERT_EQ(size, 116244);
+    ASSERT_EQ(size, bankChunkSize(SynthPlugin::kProgramCount));
     const auto* bytes = static_cast<const unsigned char*>(data);
-    EXPECT_EQ(std::memcmp(bytes + 20, bank.data() + 20, kDefaultPrograms * kEntrySize), 0);
+    EXPECT_EQ(std::memcmp(bytes + kBankHeaderSize, bank.data() + kBankHeaderSize, kDefaultPrograms * kEntrySize), 0);
 }
 
 TEST_F(DefaultBank, ProgramsAreDistinctAndWithinTheirFieldRanges)

@@ -226,7 +226,7 @@ TEST_F(PluginObject, PresetChunkLoadsIntoTheCurrentProgramAndRenamesIt)
     effect->setParameter(effect, 30, 0.4f);
     void* data = nullptr;
     const VstIntPtr size = call(effGetChunk, 1, 0, &data);
-    ASSERT_EQ(size, 876);
+    ASSERT_EQ(size, kProgramChunkSize);
     std::vector<unsigned char> preset(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
 
     call(effSetProgram, 0, 6);
@@ -246,7 +246,7 @@ TEST_F(PluginObject, BankChunkHoldsAllProgramsAndInstallsThem)
     effect->setParameter(effect, 29, 0.5f);
     void* data = nullptr;
     const VstIntPtr size = call(effGetChunk, 0, 0, &data);
-    ASSERT_EQ(size, 116244);
+    ASSERT_EQ(size, bankChunkSize(128));
     std::vector<unsigned char> bank(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
     EXPECT_EQ(std::memcmp(bank.data(), "ORB", 4), 0);
 
@@ -266,11 +266,12 @@ TEST_F(PluginObject, CutBankInstallsOnlyCompleteEntries)
     const VstIntPtr size = call(effGetChunk, 0, 0, &data);
     std::vector<unsigned char> bank(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
     // Rename every entry in the bank copy, then cut it in the middle of entry 3.
+    constexpr int kEntry = kBankEntryHeaderSize + kProgramChunkSize;
     for (int i = 0; i < 128; ++i) {
-        char* name = reinterpret_cast<char*>(bank.data() + 20 + i * 908 + 4);
-        std::snprintf(name, 28, "Bank %d", i);
+        char* name = reinterpret_cast<char*>(bank.data() + kBankHeaderSize + i * kEntry + 4);
+        std::snprintf(name, kBankEntryNameField, "Bank %d", i);
     }
-    bank.resize(20 + 3 * 908 + 500);
+    bank.resize(kBankHeaderSize + 3 * kEntry + 500);
     call(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data());
     EXPECT_EQ(plugin->programName(0), "Bank 0");
     EXPECT_EQ(plugin->programName(2), "Bank 2");
@@ -302,23 +303,35 @@ TEST_F(PluginObject, HostileBanksAreBounded)
 
 TEST_F(PluginObject, OversizedEntryChunksAreCopiedOnlyUpToTheBuffer)
 {
-    // One entry whose chunk is a valid program followed by 4000 bytes of padding.
+    // A bank of one entry, whose chunk is a valid program followed by 4000 bytes of padding,
+    // naming program 1 as current so that program 0 stays as stored.
+    effect->setParameter(effect, 29, 0.5f);
     void* data = nullptr;
     const VstIntPtr size = call(effGetChunk, 1, 0, &data);
     std::vector<unsigned char> program(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
     program.resize(program.size() + 4000, 0xAB);
-    std::vector<unsigned char> bank = {'O', 'R', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
-    const auto entrySize = static_cast<std::uint32_t>(32 + program.size());
+    std::vector<unsigned char> bank = {'O', 'R', 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    const auto entrySize = static_cast<std::uint32_t>(kBankEntryHeaderSize + program.size());
     for (int s = 0; s < 32; s += 8)
         bank.push_back(static_cast<unsigned char>(entrySize >> s));
-    const char name[28] = "Padded";
-    bank.insert(bank.end(), name, name + 28);
+    const char name[kBankEntryNameField] = "Padded";
+    bank.insert(bank.end(), name, name + kBankEntryNameField);
     bank.insert(bank.end(), program.begin(), program.end());
     EXPECT_EQ(call(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()), 1);
     EXPECT_EQ(plugin->programName(0), "Padded");
-    // The bank written back stays within what was allocated for it.
+    EXPECT_EQ(call(effGetProgram), 1);
+
+    // The bank written back carries the stored entry cut to the program buffer.
     void* again = nullptr;
-    EXPECT_GT(call(effGetChunk, 0, 0, &again), 0);
+    const VstIntPtr written = call(effGetChunk, 0, 0, &again);
+    ASSERT_EQ(written, bankChunkSize(128) + kProgramCapacity - kProgramChunkSize);
+    const auto* entry = static_cast<const unsigned char*>(again) + kBankHeaderSize;
+    EXPECT_EQ(entry[0] | entry[1] << 8 | entry[2] << 16 | entry[3] << 24, kBankEntryHeaderSize + kProgramCapacity);
+    EXPECT_EQ(std::memcmp(entry + kBankEntryHeaderSize, program.data(), kProgramCapacity), 0);
+
+    // And the program inside the padding loads.
+    call(effSetProgram, 0, 0);
+    EXPECT_FLOAT_EQ(effect->getParameter(effect, 29), 0.5f);
 }
 
 namespace {
@@ -377,9 +390,9 @@ TEST_F(BankSave, OkWritesTheWholeBankThatLoadsBack)
     plugin->debugParam().value().set(1); // the toggle from the editor's button
     const auto path = dir / "ostrel.bnk";
     ASSERT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(std::filesystem::file_size(path), 116244u);
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(bankChunkSize(128)));
+    EXPECT_EQ(std::filesystem::file_size(path), bytes.size());
 
-    std::vector<unsigned char> bytes(116244);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());

@@ -60,6 +60,9 @@ TEST(ProgramChunk, InitChunkLayout)
     Patch patch(nullptr);
     patch.initPatch();
     const auto b = chunkOf(patch);
+    // The documented sizes, stated here once; every other test uses the named constants.
+    static_assert(kProgramChunkSize == 876);
+    static_assert(bankChunkSize(128) == 116244);
     ASSERT_EQ(b.size(), 876u);
     EXPECT_EQ(b[0], 'O');
     EXPECT_EQ(b[1], 'R');

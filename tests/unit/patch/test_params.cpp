@@ -1,3 +1,4 @@
+#include "dsp/wave_names.h"
 #include "patch/mapping.h"
 #include "patch/param.h"
 
@@ -77,10 +78,16 @@ TEST(FloatParam, NormalizedSetRoundsToPrecision)
 TEST(FloatParam, ValueViewStoresAsGivenAndDerivesTheOthersLazily)
 {
     std::unique_ptr<xFloatParam> cutoff(makeFloat(0.0f, 10.0f, 2, 2));
-    cutoff->value().set(11.0f); // outside the range: kept as it is
+    cutoff->value().set(11.0f); // outside the range: kept as it is, shown as the top
     EXPECT_EQ(cutoff->value().get(), 11.0f);
-    EXPECT_FLOAT_EQ(cutoff->normalized().get(), 1.1f);
-    EXPECT_EQ(cutoff->text().get(), "11.00");
+    EXPECT_EQ(cutoff->normalized().get(), 1.0f);
+    EXPECT_EQ(cutoff->text().get(), "10.00");
+    cutoff->value().set(std::nanf("")); // NaN is shown as the bottom, never reaches the host
+    EXPECT_TRUE(std::isnan(cutoff->value().get()));
+    EXPECT_EQ(cutoff->normalized().get(), 0.0f);
+    EXPECT_EQ(cutoff->text().get(), "0.00");
+    cutoff->value().set(-1e30f);
+    EXPECT_EQ(cutoff->normalized().get(), 0.0f);
     cutoff->value().set(2.345f);
     EXPECT_EQ(cutoff->value().get(), 2.345f); // no rounding through the value view
 }
@@ -128,15 +135,23 @@ TEST(IntParam, MapsViewsAndTextCallbacks)
     EXPECT_EQ(wave.text().get(), "32 Sine");
     wave.text().set("33 Saw");
     EXPECT_EQ(wave.value().get(), 1);
-    wave.value().set(500); // out of the table (chunk data): still a readable text
-    EXPECT_EQ(wave.text().get(), "532");
+    wave.setOutOfRangeValue(94);
+    wave.value().set(500); // out of the table (chunk data): kept, shown as the wave played
+    EXPECT_EQ(wave.value().get(), 500);
+    EXPECT_EQ(wave.text().get(), waveNames[94]);
+    EXPECT_FLOAT_EQ(wave.normalized().get(), 94.0f / 95.0f);
 
     xIntParam sw("Chorus on", "", 2);
     sw.setTextCallback(IntTextCallback::onOff());
     sw.value().set(0);
     EXPECT_EQ(sw.text().get(), "off");
-    sw.value().set(7);
+    sw.value().set(7); // out of range, shown as the first choice unless told otherwise
+    EXPECT_EQ(sw.text().get(), "off");
+    EXPECT_EQ(sw.normalized().get(), 0.0f);
+    sw.setOutOfRangeValue(1);
+    sw.value().set(-3);
     EXPECT_EQ(sw.text().get(), "on");
+    EXPECT_EQ(sw.normalized().get(), 1.0f);
     sw.text().set("on");
     EXPECT_EQ(sw.value().get(), 1);
     sw.text().set("ON");

@@ -105,7 +105,7 @@ protected:
 
 TEST_F(PresetFiles, ProgramFileHeaderIsTheStandardOpaqueLayout)
 {
-    ASSERT_EQ(programFile.size(), 60u + 876u);
+    ASSERT_EQ(programFile.size(), kProgramFileHeaderSize + kProgramChunkSize);
     EXPECT_EQ(textAt(programFile, 0), "CcnK");
     EXPECT_EQ(bigAt(programFile, 4), programFile.size() - 8);
     EXPECT_EQ(textAt(programFile, 8), "FPCh");
@@ -116,7 +116,7 @@ TEST_F(PresetFiles, ProgramFileHeaderIsTheStandardOpaqueLayout)
     EXPECT_STREQ(reinterpret_cast<const char*>(&programFile[28]), "Glass choir");
     for (std::size_t i = 28 + 11; i < 56; ++i)
         EXPECT_EQ(programFile[i], 0) << "name padding at " << i;
-    EXPECT_EQ(bigAt(programFile, 56), 876u);
+    EXPECT_EQ(bigAt(programFile, 56), static_cast<std::uint32_t>(kProgramChunkSize));
     EXPECT_EQ(std::vector<unsigned char>(programFile.begin() + 60, programFile.end()), chunkOf(patch));
 }
 
