@@ -27,7 +27,8 @@ void markLost(Display* display, void*)
 xX11ErrorTrap::xX11ErrorTrap(Display* display)
     : display_(display),
       outer_(gInnermost),
-      previous_(XSetErrorHandler(&xX11ErrorTrap::onError))
+      previous_(XSetErrorHandler(&xX11ErrorTrap::onError)),
+      previousLost_(XSetIOErrorHandler(&xX11ErrorTrap::onConnectionLost))
 {
     gInnermost = this;
 }
@@ -38,6 +39,7 @@ xX11ErrorTrap::~xX11ErrorTrap()
         XSync(display_, False);
     gInnermost = outer_;
     XSetErrorHandler(previous_);
+    XSetIOErrorHandler(previousLost_);
 }
 
 bool xX11ErrorTrap::sync()
@@ -59,12 +61,30 @@ int xX11ErrorTrap::onError(Display* display, XErrorEvent* error)
         }
     }
     // Another connection's error: the handler that was there before the outermost trap.
-    xX11ErrorTrap* outermost = gInnermost;
-    while (outermost && outermost->outer_)
-        outermost = outermost->outer_;
-    if (outermost && outermost->previous_ && outermost->previous_ != &xX11ErrorTrap::onError)
-        return outermost->previous_(display, error);
+    xX11ErrorTrap* first = outermost();
+    if (first && first->previous_ && first->previous_ != &xX11ErrorTrap::onError)
+        return first->previous_(display, error);
     return 0;
+}
+
+int xX11ErrorTrap::onConnectionLost(Display* display)
+{
+    for (xX11ErrorTrap* trap = gInnermost; trap; trap = trap->outer_) {
+        if (trap->display_ == display)
+            return 0; // the connection's exit handler then marks it lost, and Xlib returns
+    }
+    xX11ErrorTrap* first = outermost();
+    if (first && first->previousLost_ && first->previousLost_ != &xX11ErrorTrap::onConnectionLost)
+        return first->previousLost_(display);
+    return 0;
+}
+
+xX11ErrorTrap* xX11ErrorTrap::outermost()
+{
+    xX11ErrorTrap* trap = gInnermost;
+    while (trap && trap->outer_)
+        trap = trap->outer_;
+    return trap;
 }
 
 void xX11ErrorTrap::survivesLostConnection(Display* display)

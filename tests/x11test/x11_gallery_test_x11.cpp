@@ -14,6 +14,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -69,6 +73,18 @@ int onXError(Display* display, XErrorEvent* error)
     std::printf("X error on the %s connection: %s (request %d)\n", display == gDisplay ? "test's" : "binding's", text,
                 error->request_code);
     (display == gDisplay ? gTestErrors : gForeignErrors)++;
+    return 0;
+}
+
+// The test's connection to the second server of lostServer(), and losses of other connections
+// that reached the process's handler (the binding's must not).
+Display* gOtherServer = nullptr;
+int gForeignLosses = 0;
+
+int onLostConnection(Display* display)
+{
+    if (display != gOtherServer)
+        ++gForeignLosses;
     return 0;
 }
 
@@ -366,6 +382,76 @@ void imagePaths()
     XFreePixmap(gDisplay, pixmap);
 }
 
+// The X server goes away under an open editor (here a second Xvfb of the test's own, killed):
+// the binding's idle, close and destruction must not end the process, which Xlib's default
+// handling of a lost connection does.
+void lostServer()
+{
+    // Xvfb picks a free display number itself and writes it to the pipe.
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return;
+    const pid_t server = fork();
+    if (server == 0) {
+        close(pipeEnds[0]);
+        const std::string fd = std::to_string(pipeEnds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    // The display number, up to the newline Xvfb ends it with. The pipe stays open until the
+    // newline came: Xvfb writes the digits and the newline apart, and a closed pipe under the
+    // second write makes it give up.
+    std::string name(1, ':');
+    char c = 0;
+    while (server > 0 && name.size() < 12 && read(pipeEnds[0], &c, 1) == 1 && c != '\n') {
+        if (c >= '0' && c <= '9')
+            name.push_back(c);
+    }
+    close(pipeEnds[0]);
+    const char* number = name.c_str();
+    Display* other = nullptr;
+    if (name.size() > 1)
+        other = XOpenDisplay(number);
+    if (!other) {
+        std::printf("note: no second Xvfb could be started; the lost-server case is not run\n");
+        if (server > 0) {
+            kill(server, SIGKILL);
+            waitpid(server, nullptr, 0);
+        }
+        return;
+    }
+    // The test's own connection to that server must survive its loss too: its handlers return
+    // (for that connection only; the loss of any other reaching them is a failure).
+    gOtherServer = other;
+    XSetIOErrorHandler(onLostConnection);
+    XSetIOErrorExitHandler(
+        other, [](Display*, void*) {}, nullptr);
+    Window top = x11test::createTopLevel(other, 0, 0, gallery::kWidth, gallery::kHeight);
+    const char* saved = std::getenv("DISPLAY");
+    const std::string previous = saved ? saved : "";
+    setenv("DISPLAY", number, 1);
+    {
+        Instance instance;
+        const bool opened = instance.binding.open(reinterpret_cast<void*>(top));
+        setenv("DISPLAY", previous.c_str(), 1);
+        check(opened, "an editor opens on the second server");
+        instance.binding.idle();
+        kill(server, SIGKILL);
+        waitpid(server, nullptr, 0);
+        for (int i = 0; i < 3; ++i) {
+            instance.binding.postUpdate();
+            instance.binding.idle();
+        }
+        check(!instance.binding.isOpen(), "after its server is gone the editor is closed");
+        instance.binding.close();
+        check(!instance.binding.open(reinterpret_cast<void*>(top)), "and cannot open there again");
+    }
+    XCloseDisplay(other);
+    check(gForeignLosses == 0, "the process survives the loss of the X server, and its handler never hears of it");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -515,6 +601,7 @@ int main(int argc, char** argv)
         XDestroyWindow(gDisplay, top);
     }
 
+    lostServer();
     {
         // Bad parent ids: no window, and the process goes on.
         xVstX11Binding binding(gallery::kWidth, gallery::kHeight);
