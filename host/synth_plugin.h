@@ -1,10 +1,15 @@
 #pragma once
 
+#include "editor/synth_editor.h"
 #include "engine/engine_holder.h"
 #include "engine/event_queue.h"
+#include "engine/play_positions.h"
 #include "engine/voice_engine.h"
+#include "gui/layer.h"
 #include "host/audio_effect.h"
 #include "host/chunk_buffers.h"
+#include "host/editor_adapter.h"
+#include "host/editor_binding.h"
 #include "patch/patch.h"
 #include "patch/program_store.h"
 
@@ -16,17 +21,24 @@
 namespace ostrel {
 
 // The synthesizer as the host sees it: glue between the binary interface and the patch, the
-// program store and the engine. It answers programs, parameters, chunks, names and
-// capabilities, and runs the audio callbacks.
+// program store, the engine and the editor. It answers programs, parameters, chunks, names and
+// capabilities, runs the audio callbacks, and owns the editor's window binding and the editor
+// built on it.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
     static constexpr VstInt32 kProgramCount = ProgramStore::kProgramCount;
     static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
     static constexpr VstInt32 kVendorVersion = 1000;
 
+    static constexpr int kEditorWidth = SynthEditor::kWidth;
+    static constexpr int kEditorHeight = SynthEditor::kHeight;
+
     // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
+    // binding: the window the editor lives in (the module's entry gives the platform's, tools
+    // and tests a headless one); with it the editor is built and linked (effFlagsHasEditor),
+    // without it the plug-in has no editor.
     SynthPlugin(vst::audioMasterCallback audioMaster, const unsigned char* defaultBank = nullptr,
-                std::size_t defaultBankSize = 0);
+                std::size_t defaultBankSize = 0, std::unique_ptr<EditorBinding> binding = nullptr);
     ~SynthPlugin() override;
 
     // Programs.
@@ -89,6 +101,9 @@ public:
     bool saveBankCommand();
     std::string programName(VstInt32 index) const { return programs_->name(index); }
     ProgramStore& programs() { return *programs_; }
+    // Null without a binding.
+    SynthEditor* editor() { return editor_.get(); }
+    EditorBinding* editorBinding() { return binding_.get(); }
 
 private:
     // Runs the bank-save command whenever the "Debug" parameter changes.
@@ -100,6 +115,12 @@ private:
     private:
         SynthPlugin& plugin_;
     };
+
+    // AutomationSink: gestures in the editor become the host's begin and end edit.
+    void gestureBegan(std::int32_t index) override;
+    void gestureEnded(std::int32_t index) override;
+    // The editor on the binding, the bank-save button, the link to the host's editor opcodes.
+    void buildEditor();
 
     std::unique_ptr<Patch> patch_;
     std::unique_ptr<xIntParam> debugParam_;
@@ -120,9 +141,19 @@ private:
     std::atomic<VoiceEngine*> engine_{nullptr};
     std::atomic<bool> running_{false}; // between resume and suspend
     EngineHolder* engineHolder_ = nullptr;
+    // Where every engine publishes its last started voice's envelope positions; read by the
+    // editor, never the engine, so an engine rebuilt for a new rate is not read after it goes.
+    PlayPositions playPositions_;
     EventQueue events_;
     std::vector<float> scratchLeft_;
     std::vector<float> scratchRight_;
+
+    // Editor: the binding (its root owns the widgets), the editor, the button layer, the
+    // adapter the host's editor opcodes reach. Declared last, so they go first.
+    std::unique_ptr<EditorBinding> binding_;
+    std::unique_ptr<SynthEditor> editor_;
+    vellum::xLayer* debugLayer_ = nullptr;
+    std::unique_ptr<EditorAdapter> editorAdapter_;
 };
 
 } // namespace ostrel
