@@ -61,13 +61,17 @@ step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-# The X11 window binding in a real X program under Xvfb, driven by the XTest extension: the
-# native build and the ASan+UBSan one.
-step "X11 binding under Xvfb (native and ASan+UBSan)" bash -c \
+# The X11 window binding in a real X program under Xvfb, driven by the XTest extension, and
+# the plug-in's editor opened through the .so's binary interface by an X11 test host of ours:
+# the native build and the ASan+UBSan one.
+step "X11 binding and the editor through the .so under Xvfb (native and ASan+UBSan)" bash -c \
   'for b in build build-asan; do
      out=$(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
            $b/tests/ostrel-x11test resources/gui 2>&1);
      echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed" || exit 1;
+     out=$(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+           $b/tests/ostrel-x11hosttest $b/plugin/ostrel.so resources 2>&1);
+     echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11hosttest: [0-9]+ passed, 0 failed" || exit 1;
    done'
 
 # ThreadSanitizer: the tests that use the patch, and the plug-in's host calls, from several
