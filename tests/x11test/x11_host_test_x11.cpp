@@ -28,18 +28,16 @@
 #include <thread>
 #include <vector>
 
-#include "editor/synth_editor.h"
-#include "gui/question_panel.h"
-#include "host/headless_editor_binding.h"
 #include "host/platform.h"
-#include "host/synth_plugin.h"
 #include "host/vst_abi.h"
 #include "loader.h"
+#include "tests/support/editor_mirror.h"
 #include "tests/support/module_data.h"
 #include "x11_support.h"
 
 using namespace ostrel;
 using namespace vst;
+using editormirror::Mirror;
 using vellum::xPoint;
 using vellum::xRect;
 using x11test::Input;
@@ -188,50 +186,6 @@ void pump(int milliseconds)
     } while (std::chrono::steady_clock::now() < end);
 }
 
-// The same plug-in, built here on a headless binding: where the controls are, what a change
-// gives, and what the window must show.
-struct Mirror {
-    explicit Mirror(const std::vector<unsigned char>& bank)
-        : binding(new HeadlessEditorBinding(kWidth, kHeight)),
-          plugin(mirrorCallback, bank.data(), bank.size(), std::unique_ptr<EditorBinding>(binding))
-    { }
-    // Takes the instance's current program and renders it (with a question panel over it when
-    // `question` is not empty).
-    std::vector<std::uint8_t> render(Instance& instance, const std::string& question = "")
-    {
-        void* chunk = nullptr;
-        const auto size = static_cast<VstInt32>(instance.call(effGetChunk, 1, 0, &chunk));
-        plugin.setChunk(chunk, size, true);
-        vellum::xHeadlessWindow& window = binding->headless();
-        vellum::xQuestionPanel* panel = nullptr;
-        if (!question.empty())
-            panel = vellum::xQuestionPanel::ask(*window.getFacade(), {0, 0, kWidth, kHeight}, question, nullptr);
-        window.paintAll();
-        const std::uint8_t* first = window.surface().pixelAt(0, 0);
-        std::vector<std::uint8_t> pixels(first, first + static_cast<std::size_t>(kWidth) * kHeight * 4);
-        if (panel) {
-            okButton = panel->okButton();
-            panel->answer(false);
-        }
-        return pixels;
-    }
-    VstInt32 indexOf(const xParam* param)
-    {
-        for (VstInt32 i = 0; i < patch().registry().count(); ++i) {
-            if (patch().registry().find(i)->param == param)
-                return i;
-        }
-        return -1;
-    }
-    Patch& patch() { return plugin.patch(); }
-    SynthEditor& editor() { return *plugin.editor(); }
-
-    HeadlessEditorBinding* binding;
-    SynthPlugin plugin;
-    // The question panel's OK button at the last render with a question.
-    xRect okButton;
-};
-
 void compareWindow(const Instance& instance, const std::vector<std::uint8_t>& expected, const std::string& what)
 {
     std::string first;
@@ -311,7 +265,7 @@ void shot(const std::string& shots, const std::string& name, const std::vector<s
 void editWithRealInput(Input& input, Instance& synth, Mirror& mirror, const std::string& shots)
 {
     Patch& p = mirror.patch();
-    mirror.render(synth);
+    mirror.render(synth.effect);
 
     // A knob dragged 30 pixels up (+0.25), then wheeled one notch up (+0.02).
     const VstInt32 cutoff = mirror.indexOf(p.cutoff);
@@ -326,7 +280,7 @@ void editWithRealInput(Input& input, Instance& synth, Mirror& mirror, const std:
 
     // The filter envelope's point 3, 20 pixels down (up if it is low): its level moves by 0.2.
     EnvelopeEditor& filter = mirror.editor().filterEditor();
-    mirror.render(synth);
+    mirror.render(synth.effect);
     const float level = p.filterLevel[3]->normalized().get();
     const int dy = level < 0.25f ? -20 : 20;
     const xPoint point = synth.at(filter.pointX(3), filter.pointY(3));
@@ -337,7 +291,7 @@ void editWithRealInput(Input& input, Instance& synth, Mirror& mirror, const std:
 
     // A matrix cell (row 6, column 10) flips.
     xIntParam& cell = *p.modRoute[6][10];
-    mirror.render(synth);
+    mirror.render(synth.effect);
     const float route = cell.normalized().get();
     from = gEvents.size();
     input.click(Button1, synth.at({370 + 97 + 18 * 10 + 6, 47 + 18 * 6 + 6}));
@@ -345,7 +299,7 @@ void editWithRealInput(Input& input, Instance& synth, Mirror& mirror, const std:
 
     // Oscillator B's selector opens on its thumbnail; the cell of wave 12 picks it (wave 24 if
     // it is wave 12 already).
-    mirror.render(synth);
+    mirror.render(synth.effect);
     const int wave = p.oscWaveform[1]->getValue() == 12 ? 24 : 12;
     from = gEvents.size();
     input.click(Button1, synth.at({245 + 16, 50 + 9}));
@@ -423,23 +377,24 @@ void saveQuestion(Input& input, Instance& synth, Mirror& mirror, const std::stri
         input.click(Button1, synth.at(kSaveButton));
         input.moveTo(synth.at(kRest));
         pump(100);
-        mirror.plugin.debugParam().value().set(state);
+        mirror.plugin().debugParam().value().set(state);
     };
     const auto question = [] { return "Save bank to " + bankFile().string() + "?"; };
 
     std::size_t from = gEvents.size();
     press(1);
-    compareWindow(synth, mirror.render(synth, question()), "the save question is the editor's own panel, file named");
+    compareWindow(synth, mirror.render(synth.effect, question()),
+                  "the save question is the editor's own panel, file named");
     shot(shots, "x11-editor-question.png", synth.pixels());
     input.tap(XK_Escape);
     pump(60);
     check(!std::filesystem::exists(bankFile()) && quietSince(synth, from), "Escape answers Cancel: nothing is written");
-    compareWindow(synth, mirror.render(synth), "and the panel is gone");
+    compareWindow(synth, mirror.render(synth.effect), "and the panel is gone");
 
     // The next click asks again; OK, clicked, writes the whole bank.
     press(0);
-    mirror.render(synth, question());
-    const xRect ok = mirror.okButton;
+    mirror.render(synth.effect, question());
+    const xRect ok = mirror.okButton();
     input.click(Button1, synth.at({ok.x + ok.width / 2, ok.y + ok.height / 2}));
     input.moveTo(synth.at(kRest));
     void* chunk = nullptr;
@@ -449,7 +404,7 @@ void saveQuestion(Input& input, Instance& synth, Mirror& mirror, const std::stri
         file = moduledata::readFile(bankFile().string());
     check(size > 0 && file.size() == size && std::equal(file.begin(), file.end(), static_cast<unsigned char*>(chunk)),
           "OK writes the bank file: the bank the host gets (" + std::to_string(file.size()) + " bytes)");
-    compareWindow(synth, mirror.render(synth), "the answered panel is gone");
+    compareWindow(synth, mirror.render(synth.effect), "the answered panel is gone");
 
     // A folder that is not there: Return answers OK, and the failure is told in the editor.
     const std::string home = std::getenv("HOME");
@@ -458,12 +413,13 @@ void saveQuestion(Input& input, Instance& synth, Mirror& mirror, const std::stri
     input.tap(XK_Return);
     pump(60);
     compareWindow(
-        synth, mirror.render(synth, "Couldn't open " + bankFile().string() + " for writing; the bank was not saved."),
+        synth,
+        mirror.render(synth.effect, "Couldn't open " + bankFile().string() + " for writing; the bank was not saved."),
         "a bank file that cannot be written is told in the editor");
     input.tap(XK_Return);
     pump(60);
     setenv("HOME", home.c_str(), 1);
-    compareWindow(synth, mirror.render(synth), "and Return closes that message");
+    compareWindow(synth, mirror.render(synth.effect), "and Return closes that message");
     // The button back to its first state, the question cancelled.
     press(0);
     input.tap(XK_Escape);
@@ -508,7 +464,7 @@ int main(int argc, char** argv)
     input.moveTo(kCorner);
     const int baseline = x11test::countWindows(gDisplay);
     {
-        Mirror mirror(bank);
+        Mirror mirror(bank, mirrorCallback);
         auto synth = std::make_unique<Instance>();
         check(synth->effect && synth->effect->flags == 0x131, "the plug-in has an editor (flags 0x131)");
         if (!synth->effect)
@@ -523,20 +479,21 @@ int main(int argc, char** argv)
         check(synth->openEditor(20, 100), "effEditOpen with a top-level window's id makes the editor inside it");
         check(x11test::countWindows(gDisplay) == baseline + 2, "one window of the editor's own");
         // No idle yet: a host that never idles still has the picture.
-        compareWindow(*synth, mirror.render(*synth), "before any idle the window shows the headless render");
+        compareWindow(*synth, mirror.render(synth->effect), "before any idle the window shows the headless render");
         gIdle.push_back(synth.get());
         pump(200);
         shot(shots, "x11-editor.png", synth->pixels());
 
         editWithRealInput(input, *synth, mirror, shots);
         pump(100);
-        compareWindow(*synth, mirror.render(*synth), "after the input the window equals the headless render");
+        compareWindow(*synth, mirror.render(synth->effect), "after the input the window equals the headless render");
 
         // The host changes the program and automates a knob: the open editor follows.
         synth->call(effSetProgram, 0, 3);
         synth->effect->setParameter(synth->effect, mirror.indexOf(mirror.patch().resonance), 0.8f);
         pump(150);
-        compareWindow(*synth, mirror.render(*synth), "after a host program change and automation the window follows");
+        compareWindow(*synth, mirror.render(synth->effect),
+                      "after a host program change and automation the window follows");
 
         saveQuestion(input, *synth, mirror, shots);
 
@@ -547,7 +504,7 @@ int main(int argc, char** argv)
         synth->call(effEditIdle);
         check(synth->openEditor(60, 80), "the editor opens again in a new host window");
         pump(150);
-        compareWindow(*synth, mirror.render(*synth), "reopened, it shows the program");
+        compareWindow(*synth, mirror.render(synth->effect), "reopened, it shows the program");
         xIntParam& cell = *mirror.patch().modRoute[6][8];
         std::size_t from = gEvents.size();
         const float before = cell.normalized().get();
@@ -561,7 +518,7 @@ int main(int argc, char** argv)
             const auto start = std::chrono::steady_clock::now();
             check(second->openEditor(480, 300), "a second instance opens in a window of its own");
             check(x11test::countWindows(gDisplay) == baseline + 4, "two editors, two windows of their own");
-            const std::vector<std::uint8_t> still = mirror.render(*second);
+            const std::vector<std::uint8_t> still = mirror.render(second->effect);
             second->effect->setParameter(second->effect, mirror.indexOf(mirror.patch().cutoff), 0.1f);
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             XSync(gDisplay, False);
@@ -571,7 +528,7 @@ int main(int argc, char** argv)
             // Idled from now on, it follows; input in it is its own.
             gIdle.push_back(second.get());
             pump(150);
-            compareWindow(*second, mirror.render(*second), "idled, the second editor shows its program");
+            compareWindow(*second, mirror.render(second->effect), "idled, the second editor shows its program");
             const float firstValue = synth->parameter(mirror.indexOf(&cell));
             from = gEvents.size();
             input.click(Button1, second->at({370 + 97 + 18 * 8 + 6, 47 + 18 * 6 + 6}));
@@ -591,7 +548,7 @@ int main(int argc, char** argv)
         check(x11test::countWindows(gDisplay) == baseline + 2, "only the first editor's windows are left");
         input.moveTo(synth->at(kRest));
         pump(100);
-        compareWindow(*synth, mirror.render(*synth), "the first instance still shows its program");
+        compareWindow(*synth, mirror.render(synth->effect), "the first instance still shows its program");
 
         // The host destroys its window under the open editor, then idles and closes it.
         synth->destroyHost();
@@ -604,7 +561,10 @@ int main(int argc, char** argv)
         from = gEvents.size();
         input.click(Button1, synth->at({370 + 97 + 18 * 8 + 6, 47 + 18 * 6 + 6}));
         expectChange(*synth, from, mirror.indexOf(&cell), before, "and takes input");
-        synth->closeEditor();
+        // Destroyed again, now closed with no idle call in between.
+        synth->destroyHost();
+        synth->call(effEditClose);
+        check(x11test::countWindows(gDisplay) == baseline, "a host window destroyed right before effEditClose");
 
         // Parents that are no windows: 0 from effEditOpen, and the host goes on.
         check(synth->call(effEditOpen, 0, 0, nullptr) == 0, "effEditOpen without a parent answers 0");
