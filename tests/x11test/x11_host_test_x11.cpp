@@ -578,8 +578,18 @@ int main(int argc, char** argv)
         synth->call(effEditIdle);
         synth->call(effEditClose);
         check(synth->openEditor(20, 100), "a good parent after bad ones opens the editor");
+
+        // The host closes the plug-in while the save question waits in its open editor.
+        std::filesystem::remove(bankFile());
+        input.click(Button1, synth->at(kSaveButton));
+        input.moveTo(synth->at(kRest));
+        pump(100);
+        mirror.plugin().debugParam().value().set(1);
+        compareWindow(*synth, mirror.render(synth->effect, "Save bank to " + bankFile().string() + "?"),
+                      "the save question is open");
         gIdle.clear();
         synth.reset(); // effClose with the editor open, the host window destroyed after
+        check(!std::filesystem::exists(bankFile()), "effClose with the question open writes nothing");
         input.moveTo(kCorner);
     }
     XSync(gDisplay, False);
