@@ -60,11 +60,12 @@ bool xX11Image::makeShared(Visual* visual, int depth)
     // Shared memory needs a server on this machine, in the client's byte order.
     if (!XShmQueryExtension(display_) || ImageByteOrder(display_) != LSBFirst)
         return false;
-    XImage* image =
-        XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment_, kBlock, kBlock);
+    XImage* image = XShmCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &segment_, kBlock,
+                                    kBlock * kSlots);
     if (!image)
         return false;
-    segment_.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * kBlock, IPC_CREAT | 0600);
+    segment_.shmid =
+        shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * kBlock * kSlots, IPC_CREAT | 0600);
     if (segment_.shmid < 0) {
         XDestroyImage(image);
         return false;
@@ -108,11 +109,11 @@ void xX11Image::makePlain(Visual* visual, int depth)
     image_ = image;
 }
 
-void xX11Image::fill(const std::uint8_t* pixels, int stride, int width, int height)
+void xX11Image::fill(const std::uint8_t* pixels, int stride, int width, int height, int top)
 {
     if (direct_) {
         for (int y = 0; y < height; ++y) {
-            std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line,
+            std::memcpy(image_->data + static_cast<std::ptrdiff_t>(top + y) * image_->bytes_per_line,
                         pixels + static_cast<std::ptrdiff_t>(y) * stride, static_cast<std::size_t>(width) * 4);
         }
         return;
@@ -121,7 +122,7 @@ void xX11Image::fill(const std::uint8_t* pixels, int stride, int width, int heig
         const std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * stride;
         for (int x = 0; x < width; ++x) {
             const std::uint8_t* p = row + x * 4;
-            XPutPixel(image_, x, y,
+            XPutPixel(image_, x, top + y,
                       channel(p[2], image_->red_mask) | channel(p[1], image_->green_mask)
                           | channel(p[0], image_->blue_mask));
         }
@@ -137,13 +138,22 @@ void xX11Image::put(Drawable drawable, GC gc, const std::uint8_t* pixels, int st
         for (int bx = 0; bx < width; bx += kBlock) {
             const int w = std::min(kBlock, width - bx);
             const int h = std::min(kBlock, height - by);
-            fill(pixels + static_cast<std::ptrdiff_t>(by) * stride + static_cast<std::ptrdiff_t>(bx) * 4, stride, w, h);
+            const std::uint8_t* block =
+                pixels + static_cast<std::ptrdiff_t>(by) * stride + static_cast<std::ptrdiff_t>(bx) * 4;
             if (shared_) {
-                XShmPutImage(display_, drawable, gc, image_, 0, 0, x + bx, y + by, static_cast<unsigned>(w),
+                // The server reads a slot when it gets to the request: before a slot is written
+                // again, every request made so far must be done.
+                if (nextSlot_ == kSlots) {
+                    XSync(display_, False);
+                    nextSlot_ = 0;
+                }
+                const int top = nextSlot_++ * kBlock;
+                fill(block, stride, w, h, top);
+                XShmPutImage(display_, drawable, gc, image_, 0, top, x + bx, y + by, static_cast<unsigned>(w),
                              static_cast<unsigned>(h), False);
-                // The server reads the segment later: the next block may only be written after.
-                XSync(display_, False);
             } else {
+                // XPutImage copies the pixels into the request at once.
+                fill(block, stride, w, h, 0);
                 XPutImage(display_, drawable, gc, image_, 0, 0, x + bx, y + by, static_cast<unsigned>(w),
                           static_cast<unsigned>(h));
             }

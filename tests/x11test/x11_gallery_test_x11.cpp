@@ -354,8 +354,9 @@ void questions(Input& input, Instance& instance, xPoint origin, const std::strin
 // of 128 x 128 and a remainder, at an offset.
 void imagePaths()
 {
-    constexpr int kWidth = 300;
-    constexpr int kHeight = 140;
+    // 5 x 3 blocks: more than the shared image's slots, so slots are written again.
+    constexpr int kWidth = 520;
+    constexpr int kHeight = 300;
     std::vector<std::uint8_t> pattern(static_cast<std::size_t>(kWidth) * kHeight * 4);
     for (std::size_t i = 0; i < pattern.size(); ++i)
         pattern[i] = static_cast<std::uint8_t>((i * 37 + i / 1200) & 0xFF);
