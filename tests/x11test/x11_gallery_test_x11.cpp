@@ -278,8 +278,7 @@ void menusWithTheMouse(Input& input, Instance& instance, xPoint origin, const st
         if (!shots.empty()) {
             const xRect area{origin.x, origin.y, gallery::kWidth, gallery::kHeight};
             x11test::writePng(shots + "/x11-gallery-menu.png",
-                              x11test::readPixels(gDisplay, DefaultRootWindow(gDisplay), area), area.width,
-                              area.height);
+                              x11test::readPixels(gDisplay, DefaultRootWindow(gDisplay), area), area.width);
         }
         input.click(Button1, middle(menu.rowOnScreen(view, 3)));
     }
@@ -328,7 +327,7 @@ void questions(Input& input, Instance& instance, xPoint origin, const std::strin
     if (!shots.empty()) {
         x11test::writePng(shots + "/x11-question.png",
                           x11test::readPixels(gDisplay, editorOf(instance), {0, 0, gallery::kWidth, gallery::kHeight}),
-                          gallery::kWidth, gallery::kHeight);
+                          gallery::kWidth);
     }
     // The controls below get nothing while it is open.
     const gallery::Spots s = gallery::spots();
@@ -510,7 +509,7 @@ int main(int argc, char** argv)
         if (!shots.empty()) {
             x11test::writePng(shots + "/x11-gallery.png",
                               x11test::readPixels(gDisplay, editor, {0, 0, gallery::kWidth, gallery::kHeight}),
-                              gallery::kWidth, gallery::kHeight);
+                              gallery::kWidth);
         }
         pump(100);
 

@@ -258,7 +258,7 @@ xPoint menuRow(Window menu, int row, int rows)
 void shot(const std::string& shots, const std::string& name, const std::vector<std::uint8_t>& pixels)
 {
     if (!shots.empty())
-        x11test::writePng(shots + "/" + name, pixels, kWidth, kHeight);
+        x11test::writePng(shots + "/" + name, pixels, kWidth);
 }
 
 // Drags, wheel, clicks, a wave picked, loop modes from menus by mouse and keyboard, Escape, Tab.

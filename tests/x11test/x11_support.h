@@ -73,7 +73,7 @@ std::vector<std::uint8_t> readPixels(Display* display, Drawable drawable, const 
 // Counts pixels whose colour differs (the fourth byte is ignored) and describes the first.
 long comparePixels(const std::vector<std::uint8_t>& window, const std::vector<std::uint8_t>& expected, int width,
                    std::string& first);
-// Writes blue, green, red, x pixels as a PNG.
-void writePng(const std::string& path, const std::vector<std::uint8_t>& pixels, int width, int height);
+// Writes blue, green, red, x pixels, `width` a row, as a PNG.
+void writePng(const std::string& path, const std::vector<std::uint8_t>& pixels, int width);
 
 } // namespace x11test

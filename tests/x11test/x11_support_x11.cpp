@@ -198,6 +198,16 @@ std::vector<std::uint8_t> readPixels(Display* display, Drawable drawable, const 
     return pixels;
 }
 
+namespace {
+
+pngio::Image pictureOf(const std::vector<std::uint8_t>& pixels, int width)
+{
+    const int height = width > 0 ? static_cast<int>(pixels.size() / 4 / static_cast<std::size_t>(width)) : 0;
+    return pngio::fromWindowPixels(pixels.data(), width, height, width * 4);
+}
+
+} // namespace
+
 long comparePixels(const std::vector<std::uint8_t>& window, const std::vector<std::uint8_t>& expected, int width,
                    std::string& first)
 {
@@ -205,35 +215,15 @@ long comparePixels(const std::vector<std::uint8_t>& window, const std::vector<st
         first = " (sizes differ)";
         return -1;
     }
-    long differing = 0;
-    for (std::size_t i = 0; i + 3 < window.size(); i += 4) {
-        if (window[i] == expected[i] && window[i + 1] == expected[i + 1] && window[i + 2] == expected[i + 2])
-            continue;
-        if (differing++ == 0) {
-            const auto p = static_cast<int>(i / 4);
-            char line[160];
-            std::snprintf(line, sizeof line, " (first at %d,%d: window %d %d %d, expected %d %d %d)", p % width,
-                          p / width, window[i + 2], window[i + 1], window[i], expected[i + 2], expected[i + 1],
-                          expected[i]);
-            first = line;
-        }
-    }
+    const long differing = pngio::countDifferences(pictureOf(window, width), pictureOf(expected, width), first);
+    if (differing != 0)
+        first = " (" + first + ")";
     return differing;
 }
 
-void writePng(const std::string& path, const std::vector<std::uint8_t>& pixels, int width, int height)
+void writePng(const std::string& path, const std::vector<std::uint8_t>& pixels, int width)
 {
-    pngio::Image image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(pixels.size());
-    for (std::size_t i = 0; i + 3 < pixels.size(); i += 4) {
-        image.rgba[i] = pixels[i + 2];
-        image.rgba[i + 1] = pixels[i + 1];
-        image.rgba[i + 2] = pixels[i];
-        image.rgba[i + 3] = 255;
-    }
-    pngio::write(path, image);
+    pngio::write(path, pictureOf(pixels, width));
 }
 
 } // namespace x11test
