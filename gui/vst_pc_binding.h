@@ -3,18 +3,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "gui/editor_rect.h"
 #include "gui/host_window.h"
 
 namespace vellum {
-
-// The editor's rectangle as a VST 2 host asks for it: 16-bit fields in the order top, left,
-// bottom, right.
-struct xEditorRect {
-    std::int16_t top = 0;
-    std::int16_t left = 0;
-    std::int16_t bottom = 0;
-    std::int16_t right = 0;
-};
 
 // The Windows window binding: the editor lives in one child window ("xVstPcBindingWnd" of the
 // class "xVstPcBindingWndClass") that it creates inside the window the host hands to open().

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "gui/host_window.h"
 #include "host/vst_abi.h"
@@ -25,6 +27,16 @@ public:
     virtual void close() = 0;
     // The host's idle call while the editor is open.
     virtual void idle() = 0;
+    // Asks an OK/Cancel question inside the open editor without blocking the host: `answered`
+    // hears true for OK, false for Cancel (also when the editor closes first), later, on this
+    // thread. False, and `answered` is never called, where the binding shows no questions of its
+    // own or no editor is open; the caller then asks through the platform's message box.
+    virtual bool askQuestion(const std::string& text, std::function<void(bool ok)> answered)
+    {
+        (void)text;
+        (void)answered;
+        return false;
+    }
 };
 
 // The rectangle of an editor of that size at the top-left corner of the host's window.
@@ -35,7 +47,7 @@ inline vst::ERect editorRectOf(int width, int height)
 }
 
 // The binding of the platform the module is built for: editor_binding_win32.cpp and
-// editor_binding_posix.cpp, chosen by the build.
+// editor_binding_x11.cpp, chosen by the build.
 std::unique_ptr<EditorBinding> createEditorBinding(int width, int height);
 
 } // namespace ostrel

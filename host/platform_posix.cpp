@@ -1,5 +1,6 @@
 // Platform layer for ELF systems: resources are linked into the plug-in as data, message boxes
-// go to standard error (until there is a window system binding for them).
+// go to standard error (an open editor asks its questions in its own window instead,
+// EditorBinding::askQuestion).
 #include "host/linked_resources.h"
 #include "host/platform.h"
 

@@ -233,8 +233,21 @@ VstInt32 SynthPlugin::setChunk(void* data, VstInt32 byteSize, bool isPreset)
 bool SynthPlugin::saveBankCommand()
 {
     const std::string question = "Save bank to " + platform::bankFileDisplayName() + "?";
+    // In an open editor that has questions of its own (X11) the answer comes later, from the
+    // host's idle call; the host is not held up meanwhile.
+    if (binding_ && binding_->askQuestion(question, [this](bool ok) {
+            if (ok)
+                writeBankFile();
+        })) {
+        return false;
+    }
     if (platform::messageBox(question.c_str(), "Save bank", platform::BoxKind::OkCancel) != platform::Answer::Ok)
         return false;
+    return writeBankFile();
+}
+
+bool SynthPlugin::writeBankFile()
+{
     // The bank is complete in memory before the file is touched, so a failure leaves any
     // earlier file as it was.
     const std::vector<unsigned char> bank = programs_->writeBank();
@@ -242,18 +255,24 @@ bool SynthPlugin::saveBankCommand()
     const std::string path = platform::bankFilePath();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        const std::string message = "Couldn't open " + path + " for writing; the bank was not saved.";
-        platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
+        warn("Couldn't open " + path + " for writing; the bank was not saved.");
         return false;
     }
     const bool written = std::fwrite(bank.data(), 1, size, file) == size;
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
-        const std::string message = "Writing " + path + " failed; the bank file is incomplete.";
-        platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
+        warn("Writing " + path + " failed; the bank file is incomplete.");
         return false;
     }
     return true;
+}
+
+void SynthPlugin::warn(const std::string& message)
+{
+    // Shown where the question was: in the editor when it asked there (either button closes
+    // it), else in the platform's message box.
+    if (!binding_ || !binding_->askQuestion(message, nullptr))
+        platform::messageBox(message.c_str(), "Save bank", platform::BoxKind::Warning);
 }
 
 // ---- names and capabilities ------------------------------------------------------------------

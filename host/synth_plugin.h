@@ -97,7 +97,8 @@ public:
     // "Debug": not a host parameter; every change of it runs the bank-save command.
     xIntParam& debugParam() { return *debugParam_; }
     // Asks whether to save all 128 programs to the bank file and writes it when the answer is
-    // yes. Returns whether a file was written.
+    // yes. Returns whether a file was written; false also while the question waits in the open
+    // editor (X11), whose OK writes the file later.
     bool saveBankCommand();
     std::string programName(VstInt32 index) const { return programs_->name(index); }
     ProgramStore& programs() { return *programs_; }
@@ -121,6 +122,9 @@ private:
     void gestureEnded(std::int32_t index) override;
     // The editor on the binding, the bank-save button, the link to the host's editor opcodes.
     void buildEditor();
+    // Writes all 128 programs to the bank file; a failure is shown with warn().
+    bool writeBankFile();
+    void warn(const std::string& message);
 
     std::unique_ptr<Patch> patch_;
     std::unique_ptr<xIntParam> debugParam_;

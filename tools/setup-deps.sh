@@ -9,6 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine64 wine xvfb xauth
+  libx11-dev libxext-dev libxtst-dev xdotool
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-liberation libpng-dev libsndfile1-dev
   clang libclang-rt-14-dev

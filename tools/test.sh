@@ -2,11 +2,12 @@
 # Builds and runs every test: unit tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and (for the threading tests) under ThreadSanitizer; the
 # host-level test against the Linux plug-in and, under Wine, against the Windows DLL; the
-# toolkit's window binding in a Windows program under Wine with Xvfb; the plug-in's editor
-# opened through the DLL by a test host of ours and driven with real input there; the checks of
-# the DLL's exports and imports; the renders against the recorded reference sums; the resource
-# generators' reproduction tests, the reference pictures of the toolkit's gallery and of the
-# editor, and the fuzzing corpus. Ends with one summary line.
+# toolkit's X11 binding in an X program and the plug-in's editor opened through the .so by an X11
+# test host of ours, both under Xvfb; the toolkit's window binding in a Windows program under Wine
+# with Xvfb; the plug-in's editor opened through the DLL by a test host of ours and driven with
+# real input there; the checks of the DLL's exports and imports; the renders against the
+# recorded reference sums; the resource generators' reproduction tests, the reference pictures
+# of the toolkit's gallery and of the editor, and the fuzzing corpus. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -64,6 +65,19 @@ step "ASan+UBSan build" quiet_build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo
   "-DOSTREL_SANITIZE=address,undefined" -DOSTREL_TOOLS=ON -DOSTREL_BENCH=OFF
 step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# The X11 window binding in a real X program under Xvfb, driven by the XTest extension, and
+# the plug-in's editor opened through the .so's binary interface by an X11 test host of ours:
+# the native build and the ASan+UBSan one.
+step "X11 binding and the editor through the .so under Xvfb (native and ASan+UBSan)" bash -c \
+  'for b in build build-asan; do
+     out=$(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+           $b/tests/ostrel-x11test resources/gui 2>&1);
+     echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11test: [0-9]+ passed, 0 failed" || exit 1;
+     out=$(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+           $b/tests/ostrel-x11hosttest $b/plugin/ostrel.so resources 2>&1);
+     echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^x11hosttest: [0-9]+ passed, 0 failed" || exit 1;
+   done'
 
 # ThreadSanitizer: the tests that use the patch, and the plug-in's host calls, from several
 # threads, the toolkit's (its controls hear parameter changes from any thread while the

@@ -5,12 +5,17 @@
 
 #include "gallery/test_params.h"
 #include "gui/check_item.h"
+#include "gui/draw_text.h"
 #include "gui/headless_window.h"
 #include "gui/layer.h"
 #include "gui/menu.h"
 #include "gui/menu_trigger.h"
+#include "gui/pixel_buffer.h"
+#include "gui/popup_menu_view.h"
 #include "gui/radio_menu.h"
 #include "gui/root_interface.h"
+#include "gui/shared_ref.h"
+#include "toolkit_support.h"
 
 using namespace vellum;
 
@@ -186,4 +191,75 @@ TEST(MenuTrigger, ChoiceThroughTheBindingWritesItemMinusOne)
     answer = 2;
     window.click(xMouseButton::right, 55, 55);
     EXPECT_EQ(any.value(), 1);
+}
+
+// The menu the toolkit draws where the platform has none (X11): rows, marks, keyboard and
+// pointer rules, in one walk through a menu with a separator, a submenu and a radio group.
+TEST(DrawnMenu, KeysSkipWhatCannotBeChosenPointerChoosesAndMarksShow)
+{
+    xMenu menu("menu");
+    menu.addEntry(new xMenuItem("first", 1));
+    menu.addEntry(new xMenuSeparator);
+    menu.addEntry(new xMenu("submenu"));
+    auto* a = new xCheckItem("radio a", 2, xCheckMode::radio);
+    auto* b = new xCheckItem("radio b", 3, xCheckMode::radio);
+    menu.addEntry(a);
+    menu.addEntry(b);
+    xCheckItem::linkRadioGroup({a, b});
+    menu.choose(3);
+
+    const auto& package = shippedPackage();
+    xSharedRef<xFont> font(package.getFont("arial11"));
+    xPopupMenuView view(menu, font.get());
+    ASSERT_EQ(view.rowCount(), 5);
+    EXPECT_GE(view.size().width, textWidth(*font, "radio b") + 20) << "room for the mark column and the text";
+    EXPECT_EQ(view.highlighted(), -1) << "nothing is highlighted at first";
+    EXPECT_EQ(view.keyDown(key::kReturn), xPopupMenuView::Outcome::none) << "Return without a highlight";
+
+    using Outcome = xPopupMenuView::Outcome;
+    EXPECT_EQ(view.keyDown(key::kDown), Outcome::changed);
+    EXPECT_EQ(view.highlightedId(), 1);
+    view.keyDown(key::kDown);
+    EXPECT_EQ(view.highlightedId(), 2) << "the separator and the submenu are skipped";
+    view.keyDown(key::kDown);
+    view.keyDown(key::kDown);
+    EXPECT_EQ(view.highlightedId(), 1) << "Down wraps";
+    view.keyDown(key::kUp);
+    EXPECT_EQ(view.highlightedId(), 3) << "Up wraps back";
+    view.keyDown(key::kHome);
+    EXPECT_EQ(view.highlightedId(), 1);
+    EXPECT_EQ(view.keyDown('A'), Outcome::none);
+    EXPECT_EQ(view.keyDown(key::kEscape), Outcome::dismissed);
+    EXPECT_EQ(view.keyDown(key::kReturn), Outcome::chosen);
+
+    const xRect separator = view.rowRect(1);
+    const xRect radioA = view.rowRect(3);
+    EXPECT_EQ(view.rowAt({separator.x + 5, separator.y + 2}), -1);
+    EXPECT_EQ(view.rowAt({radioA.x + 5, radioA.y + 2}), 3);
+    EXPECT_EQ(view.pointerMoved({radioA.x + 5, radioA.y + 2}), Outcome::changed);
+    EXPECT_EQ(view.pointerMoved({-5, -5}), Outcome::none) << "outside, the highlight stays";
+    EXPECT_EQ(view.highlightedId(), 2);
+    EXPECT_EQ(view.buttonReleased({-5, -5}), Outcome::none);
+    const xRect submenu = view.rowRect(2);
+    EXPECT_EQ(view.buttonReleased({submenu.x + 5, submenu.y + 2}), Outcome::none) << "a submenu is not chosen";
+    const xRect radioB = view.rowRect(4);
+    EXPECT_EQ(view.buttonReleased({radioB.x + 5, radioB.y + 2}), Outcome::chosen);
+    EXPECT_EQ(view.highlightedId(), 3);
+
+    // Drawn: the frame, the highlighted row, and the dot of the checked radio item only.
+    xPixelBuffer pixels(0, 0, view.size().width, view.size().height);
+    view.draw(pixels);
+    const auto darkPixels = [&](const xRect& r, int limit) {
+        int count = 0;
+        for (int y = r.y; y < r.bottom(); ++y) {
+            for (int x = r.x; x < r.x + 16; ++x)
+                count += pixels.pixelAt(x, y)[1] < limit ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_LT(pixels.pixelAt(0, 0)[0], 128) << "the frame";
+    EXPECT_EQ(darkPixels(radioA, 100), 0) << "an unchecked radio item has no mark";
+    EXPECT_GT(pixels.pixelAt(radioB.right() - 2, radioB.y + 1)[0], pixels.pixelAt(radioB.right() - 2, radioB.y + 1)[2])
+        << "the highlighted row is blue";
+    EXPECT_EQ(pixels.pixelAt(radioB.x + 9, radioB.y + radioB.height / 2)[1], 255) << "a white dot on the highlight";
 }
