@@ -1,13 +1,12 @@
 // Platform layer for ELF systems: resources are linked into the plug-in as data, message boxes
 // go to standard error (until there is a window system binding for them).
-#include "host/linked_resources.h"
 #include "host/platform.h"
+#include "instance/linked_resources.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <strings.h>
 
 namespace ostrel::platform {
 
@@ -20,8 +19,14 @@ void setMessageBoxHandler(MessageBoxHandler handler)
     gMessageBoxHandler = handler;
 }
 
+} // namespace ostrel::platform
+
+namespace ostrel {
 // Generated for the plug-in binary; absent (null) in test programs that link without it.
 extern const LinkedResource kLinkedResources[] __attribute__((weak));
+} // namespace ostrel
+
+namespace ostrel::platform {
 
 void setModuleHandle(void* handle)
 {
@@ -30,13 +35,7 @@ void setModuleHandle(void* handle)
 
 Bytes findResource(const char* type, int id)
 {
-    if (!type || !kLinkedResources)
-        return {};
-    for (const LinkedResource* r = kLinkedResources; r->type; ++r) {
-        if (r->id == id && strcasecmp(r->type, type) == 0)
-            return {r->begin, static_cast<std::size_t>(r->end - r->begin)};
-    }
-    return {};
+    return findLinkedResource(kLinkedResources, type, id);
 }
 
 Answer messageBox(const char* text, const char* caption, BoxKind kind)

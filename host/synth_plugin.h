@@ -1,22 +1,17 @@
 #pragma once
 
-#include "engine/engine_holder.h"
-#include "engine/event_queue.h"
-#include "engine/voice_engine.h"
 #include "host/audio_effect.h"
 #include "host/chunk_buffers.h"
-#include "patch/patch.h"
-#include "patch/program_store.h"
+#include "instance/synth_instance.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace ostrel {
 
-// The synthesizer as the host sees it: glue between the binary interface and the patch, the
-// program store and the engine. It answers programs, parameters, chunks, names and
+// The synthesizer as a VST 2 host sees it: glue between the binary interface and the
+// instance (patch, program store, engine). It answers programs, parameters, chunks, names and
 // capabilities, and runs the audio callbacks.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
@@ -30,7 +25,7 @@ public:
     ~SynthPlugin() override;
 
     // Programs.
-    VstInt32 getProgram() override { return programs_->current(); }
+    VstInt32 getProgram() override { return instance_->programs().current(); }
     void setProgram(VstInt32 program) override;
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
@@ -65,30 +60,28 @@ public:
     // thread: the first time, after a suspend (every voice of before has ended) and when the
     // rate has changed. Until the first resume and while suspended the audio callbacks render
     // silence (processReplacing) or add nothing (process).
-    static constexpr VstInt32 kScratchFrames = 8192;
     void suspend() override;
     void resume() override;
     VstInt32 processEvents(vst::VstEvents* events) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     // The engine the audio callbacks use (null before the first resume).
-    VoiceEngine* engine() { return engine_.load(std::memory_order_acquire); }
+    VoiceEngine* engine() { return instance_->engine(); }
     // The one holder told about each engine the plug-in hands over (the editor); null
     // removes it. Told the current engine at once.
-    void setEngineHolder(EngineHolder* holder);
-    EventQueue& events() { return events_; }
-    // Host sample rate the engine is built with: the current rate in whole hertz, 44100 when it
-    // is not a usable number (NaN, infinite, zero or negative), clamped to 8000..768000.
-    static int engineSampleRate(float hostRate);
+    void setEngineHolder(EngineHolder* holder) { instance_->setEngineHolder(holder); }
+    EventQueue& events() { return instance_->events(); }
+    // Host sample rate the engine is built with (SynthInstance::engineSampleRate).
+    static int engineSampleRate(float hostRate) { return SynthInstance::engineSampleRate(hostRate); }
 
-    Patch& patch() { return *patch_; }
+    Patch& patch() { return instance_->patch(); }
     // "Debug": not a host parameter; every change of it runs the bank-save command.
     xIntParam& debugParam() { return *debugParam_; }
     // Asks whether to save all 128 programs to the bank file and writes it when the answer is
     // yes. Returns whether a file was written.
     bool saveBankCommand();
-    std::string programName(VstInt32 index) const { return programs_->name(index); }
-    ProgramStore& programs() { return *programs_; }
+    std::string programName(VstInt32 index) const { return instance_->programs().name(index); }
+    ProgramStore& programs() { return instance_->programs(); }
 
 private:
     // Runs the bank-save command whenever the "Debug" parameter changes.
@@ -101,28 +94,11 @@ private:
         SynthPlugin& plugin_;
     };
 
-    std::unique_ptr<Patch> patch_;
+    std::unique_ptr<SynthInstance> instance_;
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
-    std::unique_ptr<ProgramStore> programs_;
     ChunkBuffers chunkBuffers_;
     std::atomic<bool> reporting_{false}; // false while being built and destroyed
-
-    // Hands a new engine to the audio callbacks and to the holder; the one it replaces is kept
-    // until the next change, so a late reader never finds it freed. Dispatcher thread.
-    void installEngine(std::unique_ptr<VoiceEngine> engine);
-    // The engine to render with: null before the first resume and while suspended.
-    VoiceEngine* runningEngine();
-
-    // Audio: the engine and everything the audio thread writes.
-    std::unique_ptr<VoiceEngine> ownedEngine_;
-    std::unique_ptr<VoiceEngine> retiredEngine_;
-    std::atomic<VoiceEngine*> engine_{nullptr};
-    std::atomic<bool> running_{false}; // between resume and suspend
-    EngineHolder* engineHolder_ = nullptr;
-    EventQueue events_;
-    std::vector<float> scratchLeft_;
-    std::vector<float> scratchRight_;
 };
 
 } // namespace ostrel
