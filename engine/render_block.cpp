@@ -58,6 +58,8 @@ void VoiceEngine::renderBlock(EventQueue& queue, float* left, float* right, int 
     } else {
         applyDue(*this, queue, timeOffset, pos / 2 + 1);
     }
+    if (PlayPositions* out = playOut.load(std::memory_order_acquire))
+        out->publish(lastStarted.load(std::memory_order_relaxed));
 }
 
 void VoiceEngine::renderSubBlock(float* left, float* right) noexcept

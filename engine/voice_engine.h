@@ -8,6 +8,7 @@
 #include "engine/event_queue.h"
 #include "engine/lfo.h"
 #include "engine/modulation.h"
+#include "engine/play_positions.h"
 #include "engine/voice.h"
 #include "engine/voice_params.h"
 
@@ -26,8 +27,9 @@ class Patch;
 // 64 internal samples (32 host samples); MIDI events take effect at sub-block boundaries.
 //
 // Built once (it allocates everything it will ever use) and then driven from the audio thread
-// only: nothing here allocates, locks or calls the system afterwards. The editor may read
-// lastStartedVoice() and that voice's envelopes without a lock, for display only.
+// only: nothing here allocates, locks or calls the system afterwards. Where the last started
+// voice stands in its envelopes goes out, for the editor's display, through a PlayPositions
+// record the engine's owner hands it (the editor never reads the engine itself).
 class VoiceEngine {
 public:
     static constexpr int kMaxVoices = 32;
@@ -74,6 +76,11 @@ public:
     int heldVoice(int position) const noexcept { return held[static_cast<std::size_t>(position)]; }
     int releasedVoice(int position) const noexcept { return released[static_cast<std::size_t>(position)]; }
     const Voice* lastStartedVoice() const noexcept { return lastStarted.load(std::memory_order_relaxed); }
+    // The record the engine publishes the last started voice's envelope positions into at the
+    // end of every renderBlock (null: none). Set by the owner before the engine renders; the
+    // record must outlive the engine.
+    void setPlayPositions(PlayPositions* positions) noexcept { playOut.store(positions, std::memory_order_release); }
+    PlayPositions* playPositions() const noexcept { return playOut.load(std::memory_order_acquire); }
 
     bool sustainPedal() const noexcept { return pedalDown; }
     float pitchBend() const noexcept { return mod.pitchBend; }
@@ -122,6 +129,7 @@ private:
     int heldLength = 0;
     int releasedLength = 0;
     std::atomic<const Voice*> lastStarted{nullptr};
+    std::atomic<PlayPositions*> playOut{nullptr};
 
     Lfo lfo1;
     Lfo lfo2;

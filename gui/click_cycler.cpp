@@ -14,6 +14,7 @@ void xClickCycler::onLeftDown(const xMouseEvent& event)
 {
     if (!contains(event))
         return;
+    const xGestureScope gesture(view_);
     const std::int32_t index = view_.get();
     view_.set(index >= 0 && index < states_ - 1 ? index + 1 : 0);
 }

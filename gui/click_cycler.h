@@ -7,7 +7,7 @@ namespace vellum {
 
 // An invisible click area that steps an index view through a number of states: a left press
 // inside writes index + 1, wrapping to 0 after the last state (an index out of range also
-// starts again at 0). It does not mark the click handled, so widgets below see it too.
+// starts again at 0), as one gesture on the view. It does not mark the click handled, so widgets below see it too.
 class xClickCycler final : public xWidget {
 public:
     // At least one state.

@@ -36,9 +36,28 @@ float xKnob::currentValue()
     return bounded(view_.get());
 }
 
+xKnob::~xKnob()
+{
+    endDrag();
+}
+
 void xKnob::write(float value)
 {
     view_.set(bounded(value));
+}
+
+void xKnob::writeStep(float value)
+{
+    const xGestureScope gesture(view_);
+    write(value);
+}
+
+void xKnob::endDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    view_.endGesture();
 }
 
 void xKnob::draw(xDrawContext& context)
@@ -57,6 +76,8 @@ void xKnob::onLeftDown(const xMouseEvent& event)
     if (!contains(event))
         return;
     requestFocus();
+    if (!dragging_)
+        view_.beginGesture();
     dragging_ = true;
     lastY_ = event.y;
     dragValue_ = currentValue();
@@ -64,7 +85,7 @@ void xKnob::onLeftDown(const xMouseEvent& event)
 
 void xKnob::onLeftUp(const xMouseEvent&)
 {
-    dragging_ = false;
+    endDrag();
 }
 
 void xKnob::onMouseMove(const xMouseEvent& event)
@@ -94,7 +115,7 @@ void xKnob::onWheel(xWheelEvent& event)
     } else {
         wheelRest_ = static_cast<int>(total);
     }
-    write(value);
+    writeStep(value);
     event.handled = 1;
 }
 
@@ -110,7 +131,7 @@ void xKnob::onKeyDown(xKeyEvent& event)
     case key::kEnd: value = 0.0f; break;
     default: return;
     }
-    write(value);
+    writeStep(value);
     event.handled = 1;
 }
 

@@ -14,7 +14,8 @@ namespace vellum {
 //    movement is ignored.
 //  - wheel: each notch (120 units, partial rotations add up) moves the value by 0.02.
 //  - keys while focused: Page Up/Down +-1/12, Up/Down +-1/120, Home 1, End 0.
-// Every change is clamped to 0..1 (a value that is not a number counts as 0) and written to
+// A drag is one gesture on the view, from the press to the release; a wheel notch or a key is
+// one too. Every change is clamped to 0..1 (a value that is not a number counts as 0) and written to
 // the view; the knob redraws when the view reports a different value, so changes from the host
 // show up by themselves. Nothing is drawn until the view has reported once.
 class xKnob final : public xWidget {
@@ -27,6 +28,8 @@ public:
 
     // Holds a reference to the strip.
     xKnob(xFloatView& view, xBitmap* strip, xPoint position, xSize frameSize);
+    // Ends a drag that is still going on.
+    ~xKnob() override;
 
     void draw(xDrawContext& context) override;
     void onLeftDown(const xMouseEvent& event) override;
@@ -42,6 +45,9 @@ private:
     // Reads the view, bounded to 0..1.
     float currentValue();
     void write(float value);
+    // One step (a wheel notch, a key) as a gesture of its own.
+    void writeStep(float value);
+    void endDrag();
 
     xFloatView& view_;
     xStrip strip_;

@@ -11,8 +11,10 @@ public:
     explicit WriteChoice(xIntView& view) : view_(view) { }
     void menuItemChosen(int id) override
     {
-        if (id >= 1)
-            view_.set(id - 1);
+        if (id < 1)
+            return;
+        const xGestureScope gesture(view_);
+        view_.set(id - 1);
     }
 
 private:

@@ -13,7 +13,8 @@ enum class xTriggerButton : int { left = 1, middle = 2, right = 3, any = 4 };
 
 // An invisible area that opens a popup menu when its button goes down inside it, at a fixed
 // position in window coordinates, and writes the choice to an index view: the item with id n
-// selects index n - 1 (ids below 1, such as automatic ones, write nothing). Owns the menu; its
+// selects index n - 1 (ids below 1, such as automatic ones, write nothing), as one gesture on
+// the view. Owns the menu; its
 // listener is the trigger's.
 class xMenuTrigger final : public xWidget {
 public:

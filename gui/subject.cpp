@@ -41,6 +41,21 @@ void xSubject::removeListener(xListener* listener)
 
 void xSubject::notify()
 {
+    notifyEach(&xListener::valueChanged);
+}
+
+void xSubject::notifyGestureBegan()
+{
+    notifyEach(&xListener::gestureBegan);
+}
+
+void xSubject::notifyGestureEnded()
+{
+    notifyEach(&xListener::gestureEnded);
+}
+
+void xSubject::notifyEach(void (xListener::*call)())
+{
     // Copy the list (with a reference each) so listeners run without the lock held. Subjects
     // have a handful of listeners; a small fixed buffer keeps notification allocation-free.
     constexpr std::size_t kInline = 16;
@@ -61,7 +76,7 @@ void xSubject::notify()
             copy[i]->addRef();
     }
     for (std::size_t i = 0; i < count; ++i) {
-        copy[i]->valueChanged();
+        (copy[i]->*call)();
         copy[i]->release();
     }
 }

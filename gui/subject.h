@@ -35,6 +35,11 @@ private:
 class xListener : public xRefCounted {
 public:
     virtual void valueChanged() = 0;
+    // A user's gesture on the subject begins or ends: a drag, or one step such as a click, a
+    // wheel notch or a key. The changes it makes arrive in between as valueChanged. Most
+    // listeners only care about values.
+    virtual void gestureBegan() { }
+    virtual void gestureEnded() { }
 };
 
 // A value that can be observed. Listeners are held by reference; notification runs on the
@@ -52,9 +57,33 @@ public:
     void notify();
     std::size_t listenerCount() const;
 
+    // Controls call these around the writes of one user gesture, begin before the first write
+    // and end after the last (also when nothing changed), always in pairs. By default they
+    // tell this subject's listeners; a view that belongs with others (the three views of a
+    // parameter) tells theirs as well.
+    virtual void beginGesture() { notifyGestureBegan(); }
+    virtual void endGesture() { notifyGestureEnded(); }
+    void notifyGestureBegan();
+    void notifyGestureEnded();
+
 private:
+    // Calls one operation of every listener, outside the lock.
+    void notifyEach(void (xListener::*call)());
+
     mutable std::mutex mutex_;
     std::vector<xListener*> listeners_;
+};
+
+// Brackets a one-step change (a click, a wheel notch, a key) as a gesture on a view.
+class xGestureScope {
+public:
+    explicit xGestureScope(xSubject& subject) : subject_(subject) { subject_.beginGesture(); }
+    ~xGestureScope() { subject_.endGesture(); }
+    xGestureScope(const xGestureScope&) = delete;
+    xGestureScope& operator=(const xGestureScope&) = delete;
+
+private:
+    xSubject& subject_;
 };
 
 // The three kinds of view a control can be linked to.

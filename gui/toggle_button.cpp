@@ -46,6 +46,7 @@ void xToggleButton::setPressed(bool pressed)
 void xToggleButton::flip()
 {
     // 0 becomes 1, 1 wraps to 0, and so does a value out of range.
+    const xGestureScope gesture(view_);
     view_.set(view_.get() == 0 ? 1 : 0);
 }
 

@@ -17,7 +17,8 @@ namespace vellum {
 //   2: frame 1 while pressed, otherwise 0 for value 0 and 2 for value 1;
 //   3: frame = 2 x value + pressed;
 //   any other mode: frame 0.
-// Nothing is drawn while the view's last reported value is not 0 or 1.
+// Each flip is one gesture on the view. Nothing is drawn while the view's last reported value
+// is not 0 or 1.
 class xToggleButton final : public xWidget {
 public:
     xToggleButton(xIntView& view, xBitmap* strip, xPoint position, xSize frameSize, int mode);

@@ -119,6 +119,16 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value)
         audioMaster(&cEffect, audioMasterAutomate, index, 0, nullptr, value);
 }
 
+bool AudioEffect::beginEdit(VstInt32 index)
+{
+    return audioMaster && audioMaster(&cEffect, audioMasterBeginEdit, index, 0, nullptr, 0.0f) != 0;
+}
+
+bool AudioEffect::endEdit(VstInt32 index)
+{
+    return audioMaster && audioMaster(&cEffect, audioMasterEndEdit, index, 0, nullptr, 0.0f) != 0;
+}
+
 VstInt32 AudioEffect::getMasterVersion()
 {
     if (!audioMaster)
@@ -271,10 +281,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         if (editor) {
             VstKeyCode key{index, static_cast<unsigned char>(value),
                            static_cast<unsigned char>(std::isfinite(opt) ? static_cast<int>(opt) : 0)};
-            return (opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key)) ? 1 : 0;
+            return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
         }
         return 0;
-    case effSetEditKnobMode: return editor ? (editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0) : 0;
+    case effSetEditKnobMode: return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
     case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, ptr);
     case effGetSpeakerArrangement:
         if (value)

@@ -34,6 +34,10 @@ public:
         return 0.0f;
     }
     virtual void setParameterAutomated(VstInt32 index, float value);
+    // Tell the host that a user's change of a parameter in the editor begins or ends
+    // (audioMasterBeginEdit, audioMasterEndEdit); false without a host.
+    bool beginEdit(VstInt32 index);
+    bool endEdit(VstInt32 index);
     virtual void process(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
     {

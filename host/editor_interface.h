@@ -19,20 +19,21 @@ public:
     virtual bool open(void* parentWindow) = 0;
     virtual void close() = 0;
     virtual void idle() { }
-    virtual bool onKeyDown(VstKeyCode& key)
+    // The answers of the key and knob-mode opcodes, as the host gets them.
+    virtual vst::VstIntPtr onKeyDown(VstKeyCode& key)
     {
         (void)key;
-        return false;
+        return 0;
     }
-    virtual bool onKeyUp(VstKeyCode& key)
+    virtual vst::VstIntPtr onKeyUp(VstKeyCode& key)
     {
         (void)key;
-        return false;
+        return 0;
     }
-    virtual bool setKnobMode(vst::VstInt32 mode)
+    virtual vst::VstIntPtr setKnobMode(vst::VstInt32 mode)
     {
         (void)mode;
-        return false;
+        return 0;
     }
 };
 

@@ -3,6 +3,7 @@
 // hands its callback and gets the plug-in record. The exports themselves are in
 // entry_win32.cpp / entry_posix.cpp.
 #include "host/entry.h"
+#include "host/editor_binding.h"
 #include "host/platform.h"
 #include "host/synth_plugin.h"
 #include "instance/module_data.h"
@@ -33,7 +34,8 @@ vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster) noexcept
         if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
             return nullptr;
         const ResourceBytes bank = defaultBankResource();
-        auto* plugin = new SynthPlugin(audioMaster, bank.data, bank.size);
+        auto* plugin = new SynthPlugin(audioMaster, bank.data, bank.size,
+                                       createEditorBinding(SynthPlugin::kEditorWidth, SynthPlugin::kEditorHeight));
         return plugin->getAeffect();
     } catch (...) {
         return nullptr;

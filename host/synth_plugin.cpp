@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "engine/render_callback.h"
+#include "gui/resource_package.h"
+#include "gui/toggle_button.h"
 #include "host/platform.h"
 
 namespace ostrel {
@@ -53,8 +55,10 @@ private:
 
 } // namespace
 
-SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaultBank, std::size_t defaultBankSize)
-    : AudioEffectX(master, kProgramCount, kParameterSlots)
+SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaultBank, std::size_t defaultBankSize,
+                         std::unique_ptr<EditorBinding> binding)
+    : AudioEffectX(master, kProgramCount, kParameterSlots),
+      binding_(std::move(binding))
 {
     setNumInputs(0);
     setNumOutputs(2);
@@ -65,20 +69,46 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaul
     setUniqueID(kPluginId);
     programsAreChunks(true);
 
+    instance_ = std::make_unique<SynthInstance>(static_cast<AutomationSink*>(this));
     debugParam_ = std::make_unique<xIntParam>("Debug", "", 2);
+    buildEditor();
     debugParam_->value().set(0);
     saveCommand_ = new SaveCommand(*this);
     debugParam_->value().addListener(saveCommand_);
-    instance_ = std::make_unique<SynthInstance>(static_cast<AutomationSink*>(this), defaultBank, defaultBankSize);
+    instance_->installPrograms(defaultBank, defaultBankSize);
+    if (editor_)
+        setEngineHolder(editor_.get());
     reporting_ = true;
 }
 
 SynthPlugin::~SynthPlugin()
 {
     reporting_ = false;
+    setEditor(nullptr);
+    setEngineHolder(nullptr);
+    // The widgets go before the parameters they show: the editor's layers, the button's, then
+    // the binding with its root.
+    editor_.reset();
+    if (binding_ && debugLayer_)
+        binding_->window().getFacade()->removeLayer(debugLayer_);
+    binding_.reset();
     debugParam_->value().removeListener(saveCommand_);
     saveCommand_->release();
-    setEditor(nullptr);
+}
+
+void SynthPlugin::buildEditor()
+{
+    if (!binding_)
+        return;
+    vellum::xRootInterface& root = *binding_->window().getFacade();
+    editor_ = std::make_unique<SynthEditor>(root, instance_->patch());
+    // The bank-save button: each click flips "Debug", whose listener asks to save the bank.
+    debugLayer_ = new vellum::xLayer;
+    vellum::xBitmap* art = vellum::getPackage() ? vellum::getPackage()->getBitmap("debug") : nullptr;
+    debugLayer_->addWidget(new vellum::xToggleButton(debugParam_->value(), art, {540, 478}, {40, 18}, 1));
+    root.addLayer(debugLayer_);
+    editorAdapter_ = std::make_unique<EditorAdapter>(*binding_);
+    setEditor(editorAdapter_.get());
 }
 
 // ---- programs --------------------------------------------------------------------------------
@@ -130,6 +160,18 @@ void SynthPlugin::setParameterAutomated(VstInt32 index, float value)
     const ReportScope scope(this, index);
     if (scope.entered())
         AudioEffectX::setParameterAutomated(index, value);
+}
+
+void SynthPlugin::gestureBegan(std::int32_t index)
+{
+    if (reporting_.load(std::memory_order_relaxed))
+        beginEdit(index);
+}
+
+void SynthPlugin::gestureEnded(std::int32_t index)
+{
+    if (reporting_.load(std::memory_order_relaxed))
+        endEdit(index);
 }
 
 bool SynthPlugin::canParameterBeAutomated(VstInt32 index)

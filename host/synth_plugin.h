@@ -1,7 +1,11 @@
 #pragma once
 
+#include "editor/synth_editor.h"
+#include "gui/layer.h"
 #include "host/audio_effect.h"
 #include "host/chunk_buffers.h"
+#include "host/editor_adapter.h"
+#include "host/editor_binding.h"
 #include "instance/synth_instance.h"
 
 #include <atomic>
@@ -11,17 +15,24 @@
 namespace ostrel {
 
 // The synthesizer as a VST 2 host sees it: glue between the binary interface and the
-// instance (patch, program store, engine). It answers programs, parameters, chunks, names and
-// capabilities, and runs the audio callbacks.
+// instance (patch, program store, engine) and the editor. It answers programs, parameters,
+// chunks, names and capabilities, runs the audio callbacks, and owns the editor's window
+// binding and the editor built on it.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
     static constexpr VstInt32 kProgramCount = ProgramStore::kProgramCount;
     static constexpr VstInt32 kParameterSlots = 129; // one more than exist, as announced
     static constexpr VstInt32 kVendorVersion = 1000;
 
+    static constexpr int kEditorWidth = SynthEditor::kWidth;
+    static constexpr int kEditorHeight = SynthEditor::kHeight;
+
     // defaultBank: a bank chunk installed at construction when it starts with the bank magic.
+    // binding: the window the editor lives in (the module's entry gives the platform's, tools
+    // and tests a headless one); with it the editor is built and linked (effFlagsHasEditor),
+    // without it the plug-in has no editor.
     SynthPlugin(vst::audioMasterCallback audioMaster, const unsigned char* defaultBank = nullptr,
-                std::size_t defaultBankSize = 0);
+                std::size_t defaultBankSize = 0, std::unique_ptr<EditorBinding> binding = nullptr);
     ~SynthPlugin() override;
 
     // Programs.
@@ -82,6 +93,9 @@ public:
     bool saveBankCommand();
     std::string programName(VstInt32 index) const { return instance_->programs().name(index); }
     ProgramStore& programs() { return instance_->programs(); }
+    // Null without a binding.
+    SynthEditor* editor() { return editor_.get(); }
+    EditorBinding* editorBinding() { return binding_.get(); }
 
 private:
     // Runs the bank-save command whenever the "Debug" parameter changes.
@@ -94,11 +108,24 @@ private:
         SynthPlugin& plugin_;
     };
 
+    // AutomationSink: gestures in the editor become the host's begin and end edit.
+    void gestureBegan(std::int32_t index) override;
+    void gestureEnded(std::int32_t index) override;
+    // The editor on the binding, the bank-save button, the link to the host's editor opcodes.
+    void buildEditor();
+
     std::unique_ptr<SynthInstance> instance_;
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
     ChunkBuffers chunkBuffers_;
     std::atomic<bool> reporting_{false}; // false while being built and destroyed
+
+    // Editor: the binding (its root owns the widgets), the editor, the button layer, the
+    // adapter the host's editor opcodes reach. Declared last, so they go first.
+    std::unique_ptr<EditorBinding> binding_;
+    std::unique_ptr<SynthEditor> editor_;
+    vellum::xLayer* debugLayer_ = nullptr;
+    std::unique_ptr<EditorAdapter> editorAdapter_;
 };
 
 } // namespace ostrel

@@ -148,6 +148,8 @@ enum HostOpcode : VstInt32 {
     audioMasterAutomate = 0,
     audioMasterVersion = 1,
     audioMasterWantMidi = 6,
+    audioMasterBeginEdit = 43, // a user's change of the parameter `index` in the editor begins
+    audioMasterEndEdit = 44,   // ... and ends
 };
 
 inline constexpr VstInt32 kPlugCategSynth = 2;

@@ -5,9 +5,11 @@
 
 namespace ostrel {
 
-SynthInstance::SynthInstance(AutomationSink* sink, const unsigned char* defaultBank, std::size_t defaultBankSize)
+SynthInstance::SynthInstance(AutomationSink* sink) : patch_(std::make_unique<Patch>(sink))
+{ }
+
+void SynthInstance::installPrograms(const unsigned char* defaultBank, std::size_t defaultBankSize)
 {
-    patch_ = std::make_unique<Patch>(sink);
     patch_->initPatch();
     programs_ = std::make_unique<ProgramStore>(*patch_);
     if (defaultBank)
@@ -27,6 +29,7 @@ int SynthInstance::engineSampleRate(float hostRate)
 void SynthInstance::installEngine(std::unique_ptr<VoiceEngine> engine)
 {
     VoiceEngine* const installed = engine.get();
+    installed->setPlayPositions(&playPositions_);
     engine_.store(installed, std::memory_order_release);
     retiredEngine_ = std::move(ownedEngine_);
     ownedEngine_ = std::move(engine);

@@ -2,6 +2,7 @@
 
 #include "engine/engine_holder.h"
 #include "engine/event_queue.h"
+#include "engine/play_positions.h"
 #include "engine/render_callback.h"
 #include "engine/voice_engine.h"
 #include "patch/patch.h"
@@ -25,9 +26,14 @@ namespace ostrel {
 // on the audio thread only; patch and programs from any thread as their own classes allow.
 class SynthInstance {
 public:
-    // The patch reports every change of a host parameter to `sink` (may be null). defaultBank:
-    // a bank chunk installed at construction when it is one; program 0 is then loaded.
-    SynthInstance(AutomationSink* sink, const unsigned char* defaultBank, std::size_t defaultBankSize);
+    // The patch, its parameter objects registered; it reports every change of a host parameter
+    // to `sink` (may be null). The programs come with installPrograms, which must follow
+    // before anything else is called: glue may first link its own listeners (an editor) to the
+    // parameters, so that they hear the first program load.
+    explicit SynthInstance(AutomationSink* sink);
+    // The Init patch, the 128 programs as its copies, the default bank (a bank chunk, installed
+    // when it is one) and program 0 loaded.
+    void installPrograms(const unsigned char* defaultBank, std::size_t defaultBankSize);
     ~SynthInstance();
     SynthInstance(const SynthInstance&) = delete;
     SynthInstance& operator=(const SynthInstance&) = delete;
@@ -72,6 +78,10 @@ private:
     std::unique_ptr<Patch> patch_;
     std::unique_ptr<ProgramStore> programs_;
 
+    // Where every engine publishes its last started voice's envelope positions. It outlives
+    // every engine and the editor that reads it, so an engine rebuilt at a new rate is never
+    // read after it goes.
+    PlayPositions playPositions_;
     std::unique_ptr<VoiceEngine> ownedEngine_;
     std::unique_ptr<VoiceEngine> retiredEngine_;
     std::atomic<VoiceEngine*> engine_{nullptr};

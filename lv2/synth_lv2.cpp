@@ -12,9 +12,10 @@ namespace ostrel::lv2 {
 
 SynthLv2::SynthLv2(double sampleRate, const LV2_URID_Map& map, const unsigned char* defaultBank,
                    std::size_t defaultBankSize)
-    : instance_(nullptr, defaultBank, defaultBankSize),
+    : instance_(nullptr),
       sampleRate_(static_cast<float>(sampleRate))
 {
+    instance_.installPrograms(defaultBank, defaultBankSize);
     urids_.midiEvent = map.map(map.handle, LV2_MIDI__MidiEvent);
     urids_.beatTime = map.map(map.handle, LV2_ATOM__beatTime);
     urids_.atomChunk = map.map(map.handle, LV2_ATOM__Chunk);

@@ -31,6 +31,20 @@ void xParam::notifyViews(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubj
     c.notify();
 }
 
+void xParam::beginGestureOn(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c)
+{
+    a.notifyGestureBegan();
+    b.notifyGestureBegan();
+    c.notifyGestureBegan();
+}
+
+void xParam::endGestureOn(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c)
+{
+    a.notifyGestureEnded();
+    b.notifyGestureEnded();
+    c.notifyGestureEnded();
+}
+
 // ---- xFloatParam ---------------------------------------------------------------------------
 
 xFloatParam::xFloatParam(std::string name, std::string label, float min, float max, int decimals)

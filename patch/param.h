@@ -50,6 +50,9 @@ protected:
     };
 
     void notifyViews(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c);
+    // A gesture on one view is a gesture on the parameter: the listeners of all three hear it.
+    static void beginGestureOn(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c);
+    static void endGestureOn(vellum::xSubject& a, vellum::xSubject& b, vellum::xSubject& c);
 
     std::mutex lock_;
     Validity valid_;
@@ -92,22 +95,31 @@ public:
     void setValue(float v);
     std::string getText();
     void setText(const std::string& text);
+    // A user's gesture on the parameter (see xSubject::beginGesture).
+    void beginGesture() { beginGestureOn(normalizedView_, valueView_, textView_); }
+    void endGesture() { endGestureOn(normalizedView_, valueView_, textView_); }
 
 private:
     struct NormalizedView final : vellum::xFloatView {
         explicit NormalizedView(xFloatParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         float get() override { return param.getNormalized(); }
         void set(float x) override { param.setNormalized(x); }
         xFloatParam& param;
     };
     struct ValueView final : vellum::xFloatView {
         explicit ValueView(xFloatParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         float get() override { return param.getValue(); }
         void set(float v) override { param.setValue(v); }
         xFloatParam& param;
     };
     struct TextView final : vellum::xTextView {
         explicit TextView(xFloatParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         std::string get() override { return param.getText(); }
         void set(const std::string& t) override { param.setText(t); }
         xFloatParam& param;
@@ -155,22 +167,30 @@ public:
     void setValue(std::int32_t v);
     std::string getText();
     void setText(const std::string& text);
+    void beginGesture() { beginGestureOn(normalizedView_, valueView_, textView_); }
+    void endGesture() { endGestureOn(normalizedView_, valueView_, textView_); }
 
 private:
     struct NormalizedView final : vellum::xFloatView {
         explicit NormalizedView(xIntParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         float get() override { return param.getNormalized(); }
         void set(float x) override { param.setNormalized(x); }
         xIntParam& param;
     };
     struct ValueView final : vellum::xIntView {
         explicit ValueView(xIntParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         std::int32_t get() override { return param.getValue(); }
         void set(std::int32_t v) override { param.setValue(v); }
         xIntParam& param;
     };
     struct TextView final : vellum::xTextView {
         explicit TextView(xIntParam& p) : param(p) { }
+        void beginGesture() override { param.beginGesture(); }
+        void endGesture() override { param.endGesture(); }
         std::string get() override { return param.getText(); }
         void set(const std::string& t) override { param.setText(t); }
         xIntParam& param;

@@ -10,6 +10,22 @@ void AutomationForwarder::valueChanged()
         sink_->setParameterAutomated(index_, view_->get());
 }
 
+void AutomationForwarder::gestureBegan()
+{
+    if (gestures_.fetch_add(1) == 0 && sink_)
+        sink_->gestureBegan(index_);
+}
+
+void AutomationForwarder::gestureEnded()
+{
+    // An end without a begin (never sent by the controls) is not passed on.
+    int open = gestures_.load();
+    while (open > 0 && !gestures_.compare_exchange_weak(open, open - 1)) {
+    }
+    if (open == 1 && sink_)
+        sink_->gestureEnded(index_);
+}
+
 ParameterRegistry::~ParameterRegistry()
 {
     for (std::int32_t i = 0; i < count_; ++i) {

@@ -3,6 +3,7 @@
 #include "gui/subject.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,10 @@ class AutomationSink {
 public:
     virtual ~AutomationSink() = default;
     virtual void setParameterAutomated(std::int32_t index, float value) = 0;
+    // A user's gesture on the parameter of that index begins or ends (a drag in the editor,
+    // a click); the changes it makes are reported in between.
+    virtual void gestureBegan(std::int32_t index) { (void)index; }
+    virtual void gestureEnded(std::int32_t index) { (void)index; }
 };
 
 // Host access to one registered parameter.
@@ -25,7 +30,8 @@ struct ParameterAdapter {
 };
 
 // Listens to a parameter's normalized view and reports every change to the host as automation
-// of its index.
+// of its index, and every gesture as its begin and end. Gestures that overlap (two controls of
+// one parameter) are reported as one: begin at the first, end at the last.
 class AutomationForwarder final : public vellum::xListener {
 public:
     AutomationForwarder(AutomationSink* sink, vellum::xFloatView* view, std::int32_t index)
@@ -34,11 +40,14 @@ public:
           index_(index)
     { }
     void valueChanged() override;
+    void gestureBegan() override;
+    void gestureEnded() override;
 
 private:
     AutomationSink* sink_;
     vellum::xFloatView* view_;
     std::int32_t index_;
+    std::atomic<int> gestures_{0}; // gestures going on
 };
 
 // Host parameter index 0..127 to parameter. Indices are handed out in registration order.

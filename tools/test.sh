@@ -64,22 +64,28 @@ step "ASan+UBSan tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_O
 # threads, and the toolkit's (its controls hear parameter changes from any thread while the
 # window paints).
 step "TSan build" quiet_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=thread \
-  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests ostrel_host_tests
+  -DOSTREL_BENCH=OFF -DOSTREL_TOOLS=OFF -- ostrel_patch_tests ostrel_gui_tests ostrel_editor_tests ostrel_host_tests
 step "TSan concurrency tests" bash -c 'export TSAN_OPTIONS=halt_on_error=1;
   build-tsan/tests/ostrel_patch_tests --gtest_brief=1 &&
   build-tsan/tests/ostrel_gui_tests --gtest_brief=1 &&
-  build-tsan/tests/ostrel_host_tests --gtest_brief=1 --gtest_filter="ConcurrentHostCalls.*"'
+  OSTREL_SOURCE_DIR=$PWD build-tsan/tests/ostrel_editor_tests --gtest_brief=1 &&
+  OSTREL_SOURCE_DIR=$PWD build-tsan/tests/ostrel_host_tests --gtest_brief=1 \
+    --gtest_filter="ConcurrentHostCalls.*:EditorThreads.*:PluginEditor.*"'
 
-# Windows: the DLL, its exports and imports, the host-level test under Wine, and the window
-# binding driven by window messages in a Windows program under Wine with a virtual X display.
+# Windows: the DLL, its exports and imports, the host-level test under Wine, the window binding
+# driven by window messages in a Windows program under Wine with a virtual X display, and the
+# plug-in's editor opened through the DLL by a test host of ours and driven with real input.
 step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest ostrel-windowtest
+  -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest ostrel-windowtest ostrel-editortest
 step "DLL exports and imports" bash tools/check-dll.sh build-win/plugin/ostrel.dll
 step "host-level test under Wine" bash -c \
   'out=$(tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest 2>&1); echo "$out" | tail -n 20; echo "$out" | grep -qE "^hosttest: [0-9]+ passed, 0 failed"'
 step "window binding under Wine and Xvfb" bash -c \
   'out=$(xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run.sh build-win/tests/ostrel-windowtest.exe resources/gui 2>&1);
    echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^windowtest: [0-9]+ passed, 0 failed"'
+step "the editor through the DLL under Wine and Xvfb" bash -c \
+  'out=$(xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run.sh build-win/tests/ostrel-editortest.exe build-win/plugin/ostrel.dll resources 2>&1);
+   echo "$out" | grep -v "^ok: " | tail -n 20; echo "$out" | grep -qE "^editortest: [0-9]+ passed, 0 failed"'
 step "Windows and Linux renders agree" bash -c \
   'rm -f build/render-linux.raw build/render-win.raw;
    build/plugin/ostrel-hosttest build/plugin/ostrel.so tests/hosttest --render build/render-linux.raw >/dev/null;

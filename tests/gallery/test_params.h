@@ -99,3 +99,24 @@ private:
     Index index_{*this};
     Text text_{*this};
 };
+
+// Records what a view tells its listeners, in order: "begin", "end" for gestures and "value"
+// for changes, as a host adapter would see them. Register it with addListener; it keeps one
+// reference for the test that made it (release it when done).
+class GestureLog final : public vellum::xListener {
+public:
+    void valueChanged() override { add("value"); }
+    void gestureBegan() override { add("begin"); }
+    void gestureEnded() override { add("end"); }
+
+    std::vector<std::string> take()
+    {
+        std::vector<std::string> taken;
+        taken.swap(entries_);
+        return taken;
+    }
+
+private:
+    void add(const char* what) { entries_.emplace_back(what); }
+    std::vector<std::string> entries_;
+};

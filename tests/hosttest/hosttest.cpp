@@ -416,6 +416,7 @@ int main(int argc, char** argv)
         if (e) {
             call(e, effOpen);
             testRecordAndDispatcher(e);
+            testEditorOpcodes(e);
             testParameters(e, argv[2], writeGolden);
             testPrograms(e);
             testChunks(e);

@@ -1,6 +1,7 @@
 #pragma once
 
 // The groups of host-level checks kept in files of their own.
+#include "host/vst_abi.h"
 #include "loader.h"
 
 #include <string>
@@ -18,5 +19,8 @@ void testBoundary(PluginLibrary& lib);
 
 // keyboard.cpp: sustain pedal, all sound off, reset controllers.
 void testKeyboardControllers(PluginLibrary& lib);
+
+// editor.cpp: the editor opcodes without a window (the window itself: tests/windowtest).
+void testEditorOpcodes(vst::AEffect* e);
 
 } // namespace hosttest

@@ -1,5 +1,7 @@
 #include "window_driver.h"
 
+#include "window_support.h"
+
 #include "gui/events.h"
 
 using gallery::Step;
@@ -17,22 +19,12 @@ LPARAM point(int x, int y)
 
 void WindowDriver::pump(int milliseconds)
 {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (static_cast<int>(GetTickCount() - start) >= milliseconds)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    windowtest::pump(milliseconds);
 }
 
 void WindowDriver::drain()
 {
-    pump(30);
+    windowtest::drain();
 }
 
 void WindowDriver::postMouse(UINT message, int x, int y, std::uint8_t modifiers)

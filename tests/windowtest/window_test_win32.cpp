@@ -24,20 +24,14 @@
 #include "gui/resource_package.h"
 #include "gui/vst_pc_binding.h"
 #include "window_driver.h"
+#include "window_support.h"
 
 using namespace vellum;
+using windowtest::check;
+using windowtest::editorIn;
+using windowtest::sendMouse;
 
 namespace {
-
-int gPassed = 0;
-int gFailed = 0;
-
-void check(bool ok, const std::string& what)
-{
-    (ok ? gPassed : gFailed)++;
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
-    std::fflush(stdout);
-}
 
 bool classExists(const char* name)
 {
@@ -46,63 +40,14 @@ bool classExists(const char* name)
     return GetClassInfoExA(static_cast<HINSTANCE>(moduleHandle()), name, &wc) != 0;
 }
 
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A top-level window standing in for the host's, with the keyboard focus.
 HWND openHostWindow(int x)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = hostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = "OstrelTestHost";
-        registered = RegisterClassExA(&wc) != 0;
-    }
-    RECT r{0, 0, gallery::kWidth, gallery::kHeight};
-    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND top =
-        CreateWindowExA(0, "OstrelTestHost", "host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, 0, r.right - r.left,
-                        r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(top, SW_SHOW);
-    SetForegroundWindow(top);
-    SetFocus(top);
-    WindowDriver::pump(200);
-    return top;
+    return windowtest::openHostWindow(x, gallery::kWidth, gallery::kHeight);
 }
 
-// The editor window's pixels as blue, green, red, x.
 std::vector<std::uint8_t> readWindow(HWND editor)
 {
-    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    WindowDriver::drain();
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(gallery::kWidth) * gallery::kHeight * 4);
-    HDC window = GetDC(editor);
-    HDC memory = CreateCompatibleDC(window);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = gallery::kWidth;
-    info.bmiHeader.biHeight = -gallery::kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, gallery::kWidth, gallery::kHeight, window, 0, 0, SRCCOPY);
-    GdiFlush();
-    if (bits)
-        std::copy_n(static_cast<const std::uint8_t*>(bits), pixels.size(), pixels.begin());
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(editor, window);
-    return pixels;
+    return windowtest::readWindow(editor, gallery::kWidth, gallery::kHeight);
 }
 
 // The headless render of the gallery after the given steps (none: the pictured state).
@@ -121,42 +66,7 @@ std::vector<std::uint8_t> headlessRender(const xResourcePackage& package, const 
 void comparePixels(const std::vector<std::uint8_t>& window, const std::vector<std::uint8_t>& headless,
                    const std::string& what)
 {
-    long differing = 0;
-    std::string first;
-    for (std::size_t i = 0; i + 3 < window.size(); i += 4) {
-        if (window[i] == headless[i] && window[i + 1] == headless[i + 1] && window[i + 2] == headless[i + 2])
-            continue;
-        if (differing++ == 0) {
-            const auto p = static_cast<int>(i / 4);
-            char line[160];
-            std::snprintf(line, sizeof line, " (first at %d,%d: window %d %d %d, headless %d %d %d)",
-                          p % gallery::kWidth, p / gallery::kWidth, window[i + 2], window[i + 1], window[i],
-                          headless[i + 2], headless[i + 1], headless[i]);
-            first = line;
-        }
-    }
-    check(differing == 0, what + ": " + std::to_string(differing) + " pixels differ" + first);
-}
-
-HWND editorIn(HWND top)
-{
-    return FindWindowExA(top, nullptr, "xVstPcBindingWndClass", "xVstPcBindingWnd");
-}
-
-// Input through the system's input queue (SendInput), as a user makes it: the pointer moves over
-// the window, buttons go down and up, the wheel turns.
-void sendMouse(DWORD flags, int x, int y, int wheel = 0)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dx = (x * 65536 + width / 2) / width;
-    input.mi.dy = (y * 65536 + height / 2) / height;
-    input.mi.mouseData = static_cast<DWORD>(wheel);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof input);
-    WindowDriver::drain();
+    windowtest::comparePixels(window, headless, gallery::kWidth, what);
 }
 
 void realInput(HWND editor, gallery::Params& params)
@@ -320,6 +230,5 @@ int main(int argc, char** argv)
     }
     check(!classExists("xMenuClass"), "and unregistered again");
 
-    std::printf("windowtest: %d passed, %d failed\n", gPassed, gFailed);
-    return gFailed == 0 ? 0 : 1;
+    return windowtest::summary("windowtest");
 }

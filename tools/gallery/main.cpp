@@ -26,36 +26,8 @@ pngio::Image render(const vellum::xResourcePackage& package)
     window.move(gallery::spots().hintKnob.x, gallery::spots().hintKnob.y);
     window.tick(25);
     window.paintAll();
-    pngio::Image image{gallery::kWidth, gallery::kHeight, {}};
-    image.rgba.reserve(static_cast<std::size_t>(image.width) * image.height * 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint8_t* p = window.surface().pixelAt(x, y);
-            image.rgba.insert(image.rgba.end(), {p[2], p[1], p[0], 255});
-        }
-    }
-    return image;
-}
-
-// Number of pixels whose colour differs; reports the first.
-long compare(const pngio::Image& got, const pngio::Image& want)
-{
-    if (got.width != want.width || got.height != want.height) {
-        std::fprintf(stderr, "size %d x %d, reference %d x %d\n", got.width, got.height, want.width, want.height);
-        return -1;
-    }
-    long differing = 0;
-    for (std::size_t i = 0; i < got.rgba.size(); i += 4) {
-        if (got.rgba[i] == want.rgba[i] && got.rgba[i + 1] == want.rgba[i + 1] && got.rgba[i + 2] == want.rgba[i + 2])
-            continue;
-        if (differing++ == 0) {
-            const auto pixel = static_cast<int>(i / 4);
-            std::fprintf(stderr, "first difference at (%d, %d): %d %d %d, reference %d %d %d\n", pixel % got.width,
-                         pixel / got.width, got.rgba[i], got.rgba[i + 1], got.rgba[i + 2], want.rgba[i],
-                         want.rgba[i + 1], want.rgba[i + 2]);
-        }
-    }
-    return differing;
+    const vellum::xPixelBuffer& surface = window.surface();
+    return pngio::fromWindowPixels(surface.pixelAt(0, 0), gallery::kWidth, gallery::kHeight, surface.stride());
 }
 
 } // namespace
@@ -87,8 +59,10 @@ int main(int argc, char** argv)
         if (!out.empty())
             pngio::write(out, image, zoom);
         if (!reference.empty()) {
-            const long differing = compare(image, pngio::read(reference));
+            std::string first;
+            const long differing = pngio::countDifferences(image, pngio::read(reference), first);
             if (differing != 0) {
+                std::fprintf(stderr, "%s\n", first.c_str());
                 std::fprintf(stderr,
                              "gallery differs from %s in %ld pixels; if the change is intended, look at the "
                              "new picture and rewrite it with the gallery_png target\n",

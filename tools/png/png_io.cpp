@@ -92,4 +92,39 @@ Image read(const std::string& path)
     return image;
 }
 
+Image fromWindowPixels(const std::uint8_t* pixels, int width, int height, int stride)
+{
+    Image image{width, height, {}};
+    image.rgba.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = pixels + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x, p += 4)
+            image.rgba.insert(image.rgba.end(), {p[2], p[1], p[0], 255});
+    }
+    return image;
+}
+
+long countDifferences(const Image& got, const Image& want, std::string& first)
+{
+    if (got.width != want.width || got.height != want.height || got.rgba.size() != want.rgba.size()) {
+        first = "size " + std::to_string(got.width) + " x " + std::to_string(got.height) + ", reference "
+            + std::to_string(want.width) + " x " + std::to_string(want.height);
+        return -1;
+    }
+    long differing = 0;
+    for (std::size_t i = 0; i + 3 < got.rgba.size(); i += 4) {
+        if (got.rgba[i] == want.rgba[i] && got.rgba[i + 1] == want.rgba[i + 1] && got.rgba[i + 2] == want.rgba[i + 2])
+            continue;
+        if (differing++ == 0) {
+            const auto pixel = static_cast<int>(i / 4);
+            char text[128];
+            std::snprintf(text, sizeof text, "first difference at (%d, %d): %d %d %d, reference %d %d %d",
+                          pixel % got.width, pixel / got.width, got.rgba[i], got.rgba[i + 1], got.rgba[i + 2],
+                          want.rgba[i], want.rgba[i + 1], want.rgba[i + 2]);
+            first = text;
+        }
+    }
+    return differing;
+}
+
 } // namespace pngio

@@ -21,4 +21,12 @@ void write(const std::string& path, const Image& image, int zoom = 1);
 // Reads any PNG as 8-bit RGBA. Throws std::runtime_error when the file is missing or unreadable.
 Image read(const std::string& path);
 
+// An opaque image from pixels in the toolkit's window order (blue, green, red, a fourth byte
+// that means nothing), `stride` bytes a row.
+Image fromWindowPixels(const std::uint8_t* pixels, int width, int height, int stride);
+
+// The number of pixels whose colour differs (-1 for images of different sizes); `first`
+// describes the first difference (or the sizes).
+long countDifferences(const Image& got, const Image& want, std::string& first);
+
 } // namespace pngio

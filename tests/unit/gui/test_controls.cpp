@@ -19,6 +19,9 @@
 #include "gui/knob.h"
 #include "gui/label.h"
 #include "gui/layer.h"
+#include "gui/menu_trigger.h"
+#include "gui/modal_panel.h"
+#include "gui/radio_menu.h"
 #include "gui/root.h"
 #include "gui/shared_ref.h"
 #include "gui/strip_indicator.h"
@@ -390,4 +393,109 @@ TEST(ColorPanel, TransparencyRoundsToAnOpacityAndIsBounded)
     EXPECT_EQ(panel.opacity(), 0);
     panel.setTransparency(std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(panel.opacity(), 255);
+}
+
+TEST(Gestures, DragsAndSingleStepsAreBracketedOnTheirViewsAndADismissedMenuIsNone)
+{
+    using Log = std::vector<std::string>;
+    TestFloatParam level;
+    TestIntParam onOff, loop;
+    auto* knobLog = new GestureLog;
+    auto* intLog = new GestureLog;
+    auto* loopLog = new GestureLog;
+    level.normalized().addListener(knobLog);
+    onOff.index().addListener(intLog);
+    loop.index().addListener(loopLog);
+    {
+        Bench b;
+        auto strip = bitmap("knob_anim");
+        auto* knob = b.add(new xKnob(level.normalized(), strip.get(), {10, 10}, {18, 18}));
+        b.add(new xToggleButton(onOff.index(), bitmap("button").get(), {40, 10}, {18, 27}, 1));
+        b.add(new xCycleSwitch(onOff.index(), bitmap("modmatrixbutton").get(), {70, 10, 12, 12}, 2, false));
+        b.add(new xMenuTrigger(loop.index(), createRadioMenu("Loop", {"a", "b", "c"}), {100, 10, 20, 10}, {100, 10},
+                               xTriggerButton::left));
+        int answer = 2;
+        b.window.setMenuChooser([&](const xMenu&, xPoint) { return answer; });
+
+        // A drag is one gesture however many moves it takes; the press that starts it and the
+        // release that ends it are its brackets.
+        b.window.press(xMouseButton::left, 19, 19);
+        b.window.move(19, 15);
+        b.window.move(19, 10);
+        b.window.release(xMouseButton::left, 19, 10);
+        EXPECT_EQ(knobLog->take(), (Log{"begin", "value", "value", "end"}));
+        // A wheel notch and a key are one step each; a wheel turn short of a notch still
+        // writes the (unchanged) value inside its own gesture.
+        b.window.wheel(120);
+        b.window.keyDown(key::kHome);
+        b.window.wheel(30);
+        EXPECT_EQ(knobLog->take(), (Log{"begin", "value", "end", "begin", "value", "end", "begin", "value", "end"}));
+        b.window.keyDown(key::kLeft);
+        EXPECT_TRUE(knobLog->take().empty()) << "a key the knob ignores is no gesture";
+
+        b.window.click(xMouseButton::left, 49, 20);
+        b.window.click(xMouseButton::left, 75, 15);
+        EXPECT_EQ(intLog->take(), (Log{"begin", "value", "end", "begin", "value", "end"}));
+        b.window.press(xMouseButton::left, 49, 20);
+        b.window.release(xMouseButton::left, 150, 100);
+        EXPECT_TRUE(intLog->take().empty()) << "a toggle released outside changes nothing";
+
+        b.window.click(xMouseButton::left, 110, 15);
+        answer = 0;
+        b.window.click(xMouseButton::left, 110, 15);
+        EXPECT_EQ(loopLog->take(), (Log{"begin", "value", "end"}));
+        EXPECT_EQ(loop.value(), 1);
+
+        // A knob that goes away in the middle of a drag ends its gesture.
+        b.window.press(xMouseButton::left, 19, 19);
+        b.window.move(19, 12);
+        b.controls->removeWidget(knob);
+        EXPECT_EQ(knobLog->take(), (Log{"begin", "value", "end"}));
+        b.window.release(xMouseButton::left, 19, 12);
+    }
+    EXPECT_TRUE(knobLog->take().empty());
+    level.normalized().removeListener(knobLog);
+    onOff.index().removeListener(intLog);
+    loop.index().removeListener(loopLog);
+    for (GestureLog* log : {knobLog, intLog, loopLog})
+        log->release();
+}
+
+TEST(ModalPanel, TakesEveryEventWhileShownAndClosesOnAPressOutsideOrEscape)
+{
+    TestFloatParam p;
+    Bench b;
+    auto strip = bitmap("knob_anim");
+    b.add(new xKnob(p.normalized(), strip.get(), {10, 10}, {18, 18}));
+    auto* panel = b.add(new xModalPanel({40, 40, 100, 60}, colours::black));
+    panel->hide(false);
+    panel->disable();
+
+    panel->show(true);
+    EXPECT_FALSE(panel->isShown()) << "a disabled panel shows without taking the modal state";
+    panel->hide(false);
+    panel->enable();
+    panel->show(true);
+    ASSERT_TRUE(panel->isShown());
+    EXPECT_EQ(b.window.root().getModal(), panel);
+    b.window.click(xMouseButton::left, 60, 60);
+    EXPECT_TRUE(panel->isShown() && panel->isVisible()) << "a press inside keeps it open";
+
+    // A press on the knob beside the panel only closes the panel: the knob gets nothing.
+    b.window.press(xMouseButton::left, 19, 19);
+    b.window.move(19, 0);
+    b.window.release(xMouseButton::left, 19, 0);
+    EXPECT_EQ(p.value(), 0.0f);
+    EXPECT_FALSE(panel->isVisible() || panel->isEnabled() || panel->isShown());
+    EXPECT_EQ(b.window.root().getModal(), nullptr);
+    b.window.press(xMouseButton::left, 19, 19);
+    b.window.move(19, 7);
+    b.window.release(xMouseButton::left, 19, 7);
+    EXPECT_GT(p.value(), 0.0f) << "ordinary routing again";
+
+    panel->enable();
+    panel->show(true);
+    EXPECT_TRUE(b.window.keyDown(key::kEscape));
+    EXPECT_FALSE(panel->isVisible() || panel->isShown());
+    EXPECT_EQ(b.window.root().getModal(), nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "gui/bitmap.h"
 #include "gui/draw.h"
+#include "gui/draw_line.h"
 #include "gui/pixel_buffer.h"
 
 using namespace vellum;
@@ -152,4 +153,52 @@ TEST(DrawBitmap, BitmapsCanBeDrawnInto)
     fillRect(*strip, {1, 1, 5, 5}, {1, 2, 3});
     EXPECT_EQ(std::vector<int>(strip->pixels() + 12, strip->pixels() + 16), (std::vector<int>{3, 2, 1, 255}));
     EXPECT_EQ(strip->pixels()[3], 0);
+}
+
+TEST(Lines, TilesTogetherDrawTheWholeLineAndFarEndsAreClipped)
+{
+    // The same lines drawn into one surface and into four quarter tiles give the same pixels.
+    const auto drawAll = [](xSurface& target) {
+        drawLine(target, {1, 2}, {18, 9}, {255, 0, 0});   // shallow, across the tile edge
+        drawLine(target, {15, 1}, {12, 18}, {0, 255, 0}); // steep, right to left
+        drawLine(target, {3, 17}, {3, 17}, {0, 0, 255});  // one pixel
+        frameRect(target, {5, 5, 10, 6}, {9, 9, 9});
+    };
+    xPixelBuffer whole(0, 0, 20, 20);
+    drawAll(whole);
+    for (int ty = 0; ty < 20; ty += 10) {
+        for (int tx = 0; tx < 20; tx += 10) {
+            xPixelBuffer tile(tx, ty, 10, 10);
+            drawAll(tile);
+            for (int y = 0; y < 10; ++y) {
+                for (int x = 0; x < 10; ++x)
+                    ASSERT_EQ(at(tile, x, y), at(whole, tx + x, ty + y)) << tx + x << "," << ty + y;
+            }
+        }
+    }
+    // Both ends are drawn; a shallow line sets one pixel in every column, at the nearest row.
+    xPixelBuffer alone(0, 0, 20, 20);
+    drawLine(alone, {1, 2}, {18, 9}, {255, 0, 0});
+    for (int x = 0; x < 20; ++x) {
+        int lit = 0;
+        for (int y = 0; y < 20; ++y)
+            lit += at(alone, x, y)[3] == 255 ? 1 : 0;
+        EXPECT_EQ(lit, x >= 1 && x <= 18 ? 1 : 0) << "column " << x;
+    }
+    EXPECT_EQ(at(alone, 1, 2), (std::vector<int>{0, 0, 255, 255}));
+    EXPECT_EQ(at(alone, 18, 9), (std::vector<int>{0, 0, 255, 255}));
+    EXPECT_EQ(at(alone, 10, 6), (std::vector<int>{0, 0, 255, 255})) << "y = 2 + 9 x 7 / 17 = 5.7";
+    EXPECT_EQ(at(whole, 3, 17), (std::vector<int>{255, 0, 0, 255}));
+    EXPECT_EQ(at(whole, 14, 10), (std::vector<int>{9, 9, 9, 255})) << "the frame's last column and row";
+    EXPECT_EQ(at(whole, 10, 8), (std::vector<int>{0, 0, 0, 0})) << "inside the frame stays";
+
+    // Ends at the far limits of the coordinates: only the pixels inside the tile, quickly.
+    xPixelBuffer tile(100, 100, 4, 4);
+    drawLine(tile, {INT_MIN, 101}, {INT_MAX, 101}, {1, 1, 1});
+    drawLine(tile, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {2, 2, 2});
+    frameRect(tile, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {3, 3, 3});
+    EXPECT_EQ(at(tile, 0, 1), (std::vector<int>{1, 1, 1, 255}));
+    EXPECT_EQ(at(tile, 3, 1), (std::vector<int>{1, 1, 1, 255}));
+    EXPECT_EQ(at(tile, 2, 2), (std::vector<int>{2, 2, 2, 255})) << "the diagonal passes (102, 102)";
+    EXPECT_EQ(at(tile, 3, 0), (std::vector<int>{0, 0, 0, 0}));
 }

@@ -11,7 +11,10 @@ namespace {
 
 struct RecordingSink final : AutomationSink {
     std::vector<std::pair<int, float>> reports;
+    std::vector<std::string> gestures;
     void setParameterAutomated(std::int32_t index, float value) override { reports.emplace_back(index, value); }
+    void gestureBegan(std::int32_t index) override { gestures.push_back("begin " + std::to_string(index)); }
+    void gestureEnded(std::int32_t index) override { gestures.push_back("end " + std::to_string(index)); }
 };
 
 // The host's view of the parameters, written out independently of the construction code.
@@ -205,4 +208,41 @@ TEST(Patch, NameIsCutAtTwentyFourCharacters)
     EXPECT_EQ(patch.name(), "abcdefghijklmnopqrstuvwx");
     patch.setName(std::string("ab\0cd", 5));
     EXPECT_EQ(patch.name(), "ab");
+}
+
+TEST(PatchGestures, AGestureOnAnyViewReachesTheHostOnceOverlappingOnesAsOne)
+{
+    RecordingSink sink;
+    Patch patch(&sink);
+    const int cutoff = 28; // the host index of cutoff
+    ASSERT_EQ(patch.registry().find(cutoff)->param, patch.cutoff);
+
+    // Through the value view and the text view as well as the normalized one.
+    patch.cutoff->value().beginGesture();
+    patch.cutoff->normalized().set(0.5f);
+    patch.cutoff->value().endGesture();
+    EXPECT_EQ(sink.gestures, (std::vector<std::string>{"begin 28", "end 28"}));
+    EXPECT_EQ(sink.reports.back().first, cutoff);
+
+    // Two controls of one parameter overlapping: one begin at the first, one end at the last.
+    sink.gestures.clear();
+    patch.cutoff->normalized().beginGesture();
+    patch.cutoff->text().beginGesture();
+    patch.cutoff->normalized().endGesture();
+    EXPECT_EQ(sink.gestures, (std::vector<std::string>{"begin 28"}));
+    patch.cutoff->text().endGesture();
+    patch.cutoff->text().endGesture(); // one too many: nothing
+    EXPECT_EQ(sink.gestures, (std::vector<std::string>{"begin 28", "end 28"}));
+
+    // An int parameter's index view; an unregistered parameter tells the host nothing.
+    sink.gestures.clear();
+    patch.chorusOn->value().beginGesture();
+    patch.chorusOn->value().endGesture();
+    patch.polyphony->normalized().beginGesture();
+    patch.polyphony->normalized().endGesture();
+    int chorusOn = -1;
+    for (int i = 0; i < patch.registry().count(); ++i)
+        chorusOn = patch.registry().find(i)->param == patch.chorusOn ? i : chorusOn;
+    EXPECT_EQ(sink.gestures,
+              (std::vector<std::string>{"begin " + std::to_string(chorusOn), "end " + std::to_string(chorusOn)}));
 }
