@@ -5,46 +5,9 @@
 #include <lv2/presets/presets.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace lv2host {
-
-void countAllocations(bool on)
-{
-    gCounting = on;
-}
-
-long allocationsCounted()
-{
-    return gAllocations.load();
-}
 
 namespace {
 constexpr const char* kProgramChunkKey = "urn:ostrel:synth#programChunk";
@@ -324,9 +287,9 @@ void Instance::run(int frames, const std::vector<MidiEvent>& events, std::vector
             lilv_instance_connect_port(instance_, i, outputs++ == 0 ? left_.data() : right_.data());
     }
     lilv_node_free(audio);
-    gCounting = countInRun_;
+    countAllocations(countInRun_);
     lilv_instance_run(instance_, static_cast<std::uint32_t>(frames));
-    gCounting = false;
+    countAllocations(false);
     for (int i = 0; i < frames; ++i) {
         interleaved.push_back(left_[static_cast<std::size_t>(i)]);
         interleaved.push_back(right_[static_cast<std::size_t>(i)]);
