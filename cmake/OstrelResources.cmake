@@ -7,7 +7,9 @@ set(OSTREL_RESOURCES
   "xRes|111|resources/gui/index.xml"
   "xDat|110|resources/gui/package.bin")
 
+# ostrel_attach_resources(target [TYPE ...]): all resources, or only those of the given types.
 function(ostrel_attach_resources target)
+  set(_wanted ${ARGN})
   set(_gen ${CMAKE_CURRENT_BINARY_DIR}/resources_${target})
   file(MAKE_DIRECTORY ${_gen})
   # A version block keeps the resource script meaningful even before any data resource exists.
@@ -22,6 +24,9 @@ function(ostrel_attach_resources target)
     list(GET _parts 0 _type)
     list(GET _parts 1 _id)
     list(GET _parts 2 _file)
+    if(_wanted AND NOT _type IN_LIST _wanted)
+      continue()
+    endif()
     set(_path ${CMAKE_SOURCE_DIR}/${_file})
     if(NOT EXISTS ${_path})
       continue()
@@ -42,9 +47,9 @@ function(ostrel_attach_resources target)
     file(CONFIGURE OUTPUT ${_gen}/resources.S CONTENT "${_asm}")
     file(CONFIGURE OUTPUT ${_gen}/resource_table.cpp CONTENT
 "// Generated: the module resources linked into this binary.
-#include \"host/linked_resources.h\"
+#include \"instance/linked_resources.h\"
 ${_decl}
-namespace ostrel::platform {
+namespace ostrel {
 extern const LinkedResource kLinkedResources[];
 const LinkedResource kLinkedResources[] = {
 ${_table}    {nullptr, 0, nullptr, nullptr},

@@ -40,6 +40,7 @@ public:
     void addRange(float lower, float upper, std::string text);
     std::string format(float value) const override;
     float parse(std::string_view text) const override;
+    int decimals() const { return decimal_.decimals(); }
 
 private:
     struct Range {

@@ -4,39 +4,25 @@
 // entry_win32.cpp / entry_posix.cpp.
 #include "host/entry.h"
 #include "host/editor_binding.h"
-#include "host/module.h"
+#include "host/platform.h"
 #include "host/synth_plugin.h"
-
-#include <mutex>
+#include "instance/module_data.h"
 
 namespace ostrel {
 
 namespace {
-std::once_flag gAttachOnce;
-bool gAttached = false;
+
+void reportMissingResources()
+{
+    platform::messageBox("Resource file \"resources.dat\" couldn't be found.", "Vellum error",
+                         platform::BoxKind::Warning);
+}
+
 } // namespace
 
 bool moduleAttached() noexcept
 {
-    try {
-        std::call_once(gAttachOnce, [] {
-            try {
-                gAttached = attachModule();
-            } catch (...) {
-                gAttached = false;
-            }
-        });
-    } catch (...) {
-        return false;
-    }
-    return gAttached;
-}
-
-void moduleUnloading() noexcept
-{
-    if (gAttached)
-        detachModule();
-    gAttached = false;
+    return moduleAttached(platform::findResource, ModuleParts::SoundAndGui, reportMissingResources);
 }
 
 vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster) noexcept
@@ -47,7 +33,7 @@ vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster) noexcept
         // A host that does not answer its version is not a host we can work with.
         if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
             return nullptr;
-        const platform::Bytes bank = defaultBankResource();
+        const ResourceBytes bank = defaultBankResource();
         auto* plugin = new SynthPlugin(audioMaster, bank.data, bank.size,
                                        createEditorBinding(SynthPlugin::kEditorWidth, SynthPlugin::kEditorHeight));
         return plugin->getAeffect();

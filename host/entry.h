@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/vst_abi.h"
+#include "instance/module_data.h"
 
 namespace ostrel {
 
@@ -9,8 +10,7 @@ namespace ostrel {
 // build has told the user why and is not tried again.
 bool moduleAttached() noexcept;
 
-// Releases what the first call built; called when the library is unloaded.
-void moduleUnloading() noexcept;
+// moduleUnloading (instance/module_data.h) releases it when the library is unloaded.
 
 // The body of the exported entry point: a new plug-in for this host, or null. Never throws.
 vst::AEffect* createPlugin(vst::audioMasterCallback audioMaster) noexcept;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include "instance/module_data.h"
+
 #include <string>
 
 // The platform layer: the only place (with the toolkit's window code) that talks to the
@@ -8,11 +9,7 @@
 // platform_posix.cpp), chosen by the build.
 namespace ostrel::platform {
 
-struct Bytes {
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    explicit operator bool() const { return data != nullptr; }
-};
+using Bytes = ResourceBytes;
 
 // Remembers the module handle (Windows: the DLL's HINSTANCE); resources are looked up in it.
 void setModuleHandle(void* handle);

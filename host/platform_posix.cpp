@@ -1,14 +1,13 @@
 // Platform layer for ELF systems: resources are linked into the plug-in as data, message boxes
 // go to standard error (an open editor asks its questions in its own window instead,
 // EditorBinding::askQuestion).
-#include "host/linked_resources.h"
 #include "host/platform.h"
+#include "instance/linked_resources.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <strings.h>
 
 namespace ostrel::platform {
 
@@ -21,8 +20,14 @@ void setMessageBoxHandler(MessageBoxHandler handler)
     gMessageBoxHandler = handler;
 }
 
+} // namespace ostrel::platform
+
+namespace ostrel {
 // Generated for the plug-in binary; absent (null) in test programs that link without it.
 extern const LinkedResource kLinkedResources[] __attribute__((weak));
+} // namespace ostrel
+
+namespace ostrel::platform {
 
 void setModuleHandle(void* handle)
 {
@@ -31,13 +36,7 @@ void setModuleHandle(void* handle)
 
 Bytes findResource(const char* type, int id)
 {
-    if (!type || !kLinkedResources)
-        return {};
-    for (const LinkedResource* r = kLinkedResources; r->type; ++r) {
-        if (r->id == id && strcasecmp(r->type, type) == 0)
-            return {r->begin, static_cast<std::size_t>(r->end - r->begin)};
-    }
-    return {};
+    return findLinkedResource(kLinkedResources, type, id);
 }
 
 Answer messageBox(const char* text, const char* caption, BoxKind kind)

@@ -69,18 +69,13 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, const unsigned char* defaul
     setUniqueID(kPluginId);
     programsAreChunks(true);
 
-    patch_ = std::make_unique<Patch>(static_cast<AutomationSink*>(this));
+    instance_ = std::make_unique<SynthInstance>(static_cast<AutomationSink*>(this));
     debugParam_ = std::make_unique<xIntParam>("Debug", "", 2);
     buildEditor();
     debugParam_->value().set(0);
     saveCommand_ = new SaveCommand(*this);
     debugParam_->value().addListener(saveCommand_);
-    patch_->initPatch();
-
-    programs_ = std::make_unique<ProgramStore>(*patch_);
-    if (defaultBank)
-        programs_->readBank(defaultBank, static_cast<VstInt32>(std::min<std::size_t>(defaultBankSize, 0x7FFFFFFF)));
-    programs_->setProgram(0);
+    instance_->installPrograms(defaultBank, defaultBankSize);
     if (editor_)
         setEngineHolder(editor_.get());
     reporting_ = true;
@@ -106,7 +101,7 @@ void SynthPlugin::buildEditor()
     if (!binding_)
         return;
     vellum::xRootInterface& root = *binding_->window().getFacade();
-    editor_ = std::make_unique<SynthEditor>(root, *patch_);
+    editor_ = std::make_unique<SynthEditor>(root, instance_->patch());
     // The bank-save button: each click flips "Debug", whose listener asks to save the bank.
     debugLayer_ = new vellum::xLayer;
     vellum::xBitmap* art = vellum::getPackage() ? vellum::getPackage()->getBitmap("debug") : nullptr;
@@ -120,17 +115,17 @@ void SynthPlugin::buildEditor()
 
 void SynthPlugin::setProgram(VstInt32 program)
 {
-    programs_->setProgram(program);
+    instance_->programs().setProgram(program);
 }
 
 void SynthPlugin::setProgramName(const char* name)
 {
-    programs_->renameCurrent(name);
+    instance_->programs().renameCurrent(name);
 }
 
 void SynthPlugin::getProgramName(char* name)
 {
-    copyHostText(name, patch_->name(), kMaxProgramName + 1);
+    copyHostText(name, instance_->patch().name(), kMaxProgramName + 1);
 }
 
 bool SynthPlugin::getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text)
@@ -138,7 +133,7 @@ bool SynthPlugin::getProgramNameIndexed(VstInt32 category, VstInt32 index, char*
     (void)category;
     if (index < 0 || index >= kProgramCount || !text)
         return false;
-    copyHostText(text, programs_->name(index), kMaxProgramName + 1);
+    copyHostText(text, instance_->programs().name(index), kMaxProgramName + 1);
     return true;
 }
 
@@ -149,12 +144,12 @@ void SynthPlugin::setParameter(VstInt32 index, float value)
     // Host values outside 0..1 are clamped; NaN carries no value and is ignored.
     if (std::isnan(value))
         return;
-    patch_->registry().set(index, std::clamp(value, 0.0f, 1.0f));
+    instance_->patch().registry().set(index, std::clamp(value, 0.0f, 1.0f));
 }
 
 float SynthPlugin::getParameter(VstInt32 index)
 {
-    return patch_->registry().get(index);
+    return instance_->patch().registry().get(index);
 }
 
 void SynthPlugin::setParameterAutomated(VstInt32 index, float value)
@@ -181,22 +176,22 @@ void SynthPlugin::gestureEnded(std::int32_t index)
 
 bool SynthPlugin::canParameterBeAutomated(VstInt32 index)
 {
-    return patch_->registry().find(index) != nullptr;
+    return instance_->patch().registry().find(index) != nullptr;
 }
 
 void SynthPlugin::getParameterName(VstInt32 index, char* text)
 {
-    copyHostText(text, patch_->registry().name(index));
+    copyHostText(text, instance_->patch().registry().name(index));
 }
 
 void SynthPlugin::getParameterLabel(VstInt32 index, char* text)
 {
-    copyHostText(text, patch_->registry().label(index));
+    copyHostText(text, instance_->patch().registry().label(index));
 }
 
 void SynthPlugin::getParameterDisplay(VstInt32 index, char* text)
 {
-    copyHostText(text, patch_->registry().display(index));
+    copyHostText(text, instance_->patch().registry().display(index));
 }
 
 // ---- chunks and banks ------------------------------------------------------------------------
@@ -208,9 +203,9 @@ VstInt32 SynthPlugin::getChunk(void** data, bool isPreset)
     std::vector<unsigned char> chunk;
     if (isPreset) {
         chunk.assign(static_cast<std::size_t>(kProgramChunkSize), 0);
-        chunk.resize(static_cast<std::size_t>(patch_->writeChunk(chunk.data())));
+        chunk.resize(static_cast<std::size_t>(instance_->patch().writeChunk(chunk.data())));
     } else {
-        chunk = programs_->writeBank();
+        chunk = instance_->programs().writeBank();
     }
     const auto size = static_cast<VstInt32>(chunk.size());
     *data = chunkBuffers_.hold(std::move(chunk));
@@ -224,9 +219,9 @@ VstInt32 SynthPlugin::setChunk(void* data, VstInt32 byteSize, bool isPreset)
         return 1;
     const auto size = static_cast<std::size_t>(byteSize);
     if (isPreset || startsWithMagic(bytes, size, kProgramChunkMagic))
-        programs_->loadIntoCurrent(bytes, byteSize);
+        instance_->programs().loadIntoCurrent(bytes, byteSize);
     else if (startsWithMagic(bytes, size, kBankChunkMagic))
-        programs_->readBank(bytes, byteSize);
+        instance_->programs().readBank(bytes, byteSize);
     return 1;
 }
 
@@ -250,7 +245,7 @@ bool SynthPlugin::writeBankFile()
 {
     // The bank is complete in memory before the file is touched, so a failure leaves any
     // earlier file as it was.
-    const std::vector<unsigned char> bank = programs_->writeBank();
+    const std::vector<unsigned char> bank = instance_->programs().writeBank();
     const auto size = bank.size();
     const std::string path = platform::bankFilePath();
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -317,107 +312,46 @@ VstInt32 SynthPlugin::canDo(const char* text)
 
 // ---- processing ------------------------------------------------------------------------------
 
-int SynthPlugin::engineSampleRate(float hostRate)
-{
-    if (!std::isfinite(hostRate) || hostRate <= 0.0f)
-        return 44100;
-    return static_cast<int>(std::clamp(hostRate, 8000.0f, 768000.0f));
-}
-
-void SynthPlugin::installEngine(std::unique_ptr<VoiceEngine> engine)
-{
-    VoiceEngine* const installed = engine.get();
-    installed->setPlayPositions(&playPositions_);
-    engine_.store(installed, std::memory_order_release);
-    retiredEngine_ = std::move(ownedEngine_);
-    ownedEngine_ = std::move(engine);
-    if (engineHolder_)
-        engineHolder_->engineChanged(installed);
-}
-
-void SynthPlugin::setEngineHolder(EngineHolder* holder)
-{
-    engineHolder_ = holder;
-    if (holder)
-        holder->engineChanged(engine());
-}
-
 void SynthPlugin::suspend()
 {
-    running_.store(false, std::memory_order_release);
+    instance_->stop();
 }
 
 void SynthPlugin::resume()
 {
-    // The host does not call the audio callbacks until this returns, so everything the audio
-    // thread owns may be set up here. A new engine is silent and runs at the current rate.
-    const int rate = engineSampleRate(getSampleRate());
-    const VoiceEngine* current = engine();
-    if (!current || !running_.load(std::memory_order_acquire) || current->sampleRate() != rate) {
-        if (scratchLeft_.empty()) {
-            scratchLeft_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
-            scratchRight_.assign(static_cast<std::size_t>(kScratchFrames), 0.0f);
-        }
-        installEngine(std::make_unique<VoiceEngine>(rate));
-        events_.clear(); // events of before the suspend do not sound after it
-    }
-    running_.store(true, std::memory_order_release);
+    instance_->start(getSampleRate());
     programsAreChunks(true);
     wantEvents(1);
 }
 
 VstInt32 SynthPlugin::processEvents(VstEvents* events)
 {
-    // Events that come while suspended would never sound (resume starts silent); dropping
-    // them also keeps a host that sends without rendering from growing the queue.
-    if (!events || !running_.load(std::memory_order_acquire))
+    if (!events)
         return 1;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
         if (!event || event->type != kVstMidiType)
             continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        queueMidiMessage(events_, midi->deltaFrames, static_cast<std::uint8_t>(midi->midiData[0]),
-                         static_cast<std::uint8_t>(midi->midiData[1]), static_cast<std::uint8_t>(midi->midiData[2]));
+        instance_->queueMidi(midi->deltaFrames, static_cast<std::uint8_t>(midi->midiData[0]),
+                             static_cast<std::uint8_t>(midi->midiData[1]),
+                             static_cast<std::uint8_t>(midi->midiData[2]));
     }
     return 1;
-}
-
-VoiceEngine* SynthPlugin::runningEngine()
-{
-    return running_.load(std::memory_order_acquire) ? engine_.load(std::memory_order_acquire) : nullptr;
 }
 
 void SynthPlugin::process(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     (void)inputs;
-    VoiceEngine* engine = runningEngine();
-    if (!engine) {
-        events_.clear();
-        return;
-    }
-    float* left = outputs ? outputs[0] : nullptr;
-    float* right = outputs ? outputs[1] : nullptr;
-    renderAudioCallback(*engine, *patch_, events_, left, right, sampleFrames, OutputMode::Accumulate,
-                        scratchLeft_.data(), scratchRight_.data());
+    instance_->render(outputs ? outputs[0] : nullptr, outputs ? outputs[1] : nullptr, sampleFrames,
+                      OutputMode::Accumulate);
 }
 
 void SynthPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     (void)inputs;
-    float* left = outputs ? outputs[0] : nullptr;
-    float* right = outputs ? outputs[1] : nullptr;
-    VoiceEngine* engine = runningEngine();
-    if (!engine) {
-        events_.clear();
-        for (float* channel : {left, right}) {
-            if (channel && sampleFrames > 0)
-                std::fill_n(channel, sampleFrames, 0.0f);
-        }
-        return;
-    }
-    renderAudioCallback(*engine, *patch_, events_, left, right, sampleFrames, OutputMode::Replace, scratchLeft_.data(),
-                        scratchRight_.data());
+    instance_->render(outputs ? outputs[0] : nullptr, outputs ? outputs[1] : nullptr, sampleFrames,
+                      OutputMode::Replace);
 }
 
 } // namespace ostrel

@@ -1,29 +1,23 @@
 #pragma once
 
 #include "editor/synth_editor.h"
-#include "engine/engine_holder.h"
-#include "engine/event_queue.h"
-#include "engine/play_positions.h"
-#include "engine/voice_engine.h"
 #include "gui/layer.h"
 #include "host/audio_effect.h"
 #include "host/chunk_buffers.h"
 #include "host/editor_adapter.h"
 #include "host/editor_binding.h"
-#include "patch/patch.h"
-#include "patch/program_store.h"
+#include "instance/synth_instance.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace ostrel {
 
-// The synthesizer as the host sees it: glue between the binary interface and the patch, the
-// program store, the engine and the editor. It answers programs, parameters, chunks, names and
-// capabilities, runs the audio callbacks, and owns the editor's window binding and the editor
-// built on it.
+// The synthesizer as a VST 2 host sees it: glue between the binary interface and the
+// instance (patch, program store, engine) and the editor. It answers programs, parameters,
+// chunks, names and capabilities, runs the audio callbacks, and owns the editor's window
+// binding and the editor built on it.
 class SynthPlugin final : public AudioEffectX, private AutomationSink {
 public:
     static constexpr VstInt32 kProgramCount = ProgramStore::kProgramCount;
@@ -42,7 +36,7 @@ public:
     ~SynthPlugin() override;
 
     // Programs.
-    VstInt32 getProgram() override { return programs_->current(); }
+    VstInt32 getProgram() override { return instance_->programs().current(); }
     void setProgram(VstInt32 program) override;
     void setProgramName(const char* name) override;
     void getProgramName(char* name) override;
@@ -77,31 +71,29 @@ public:
     // thread: the first time, after a suspend (every voice of before has ended) and when the
     // rate has changed. Until the first resume and while suspended the audio callbacks render
     // silence (processReplacing) or add nothing (process).
-    static constexpr VstInt32 kScratchFrames = 8192;
     void suspend() override;
     void resume() override;
     VstInt32 processEvents(vst::VstEvents* events) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     // The engine the audio callbacks use (null before the first resume).
-    VoiceEngine* engine() { return engine_.load(std::memory_order_acquire); }
+    VoiceEngine* engine() { return instance_->engine(); }
     // The one holder told about each engine the plug-in hands over (the editor); null
     // removes it. Told the current engine at once.
-    void setEngineHolder(EngineHolder* holder);
-    EventQueue& events() { return events_; }
-    // Host sample rate the engine is built with: the current rate in whole hertz, 44100 when it
-    // is not a usable number (NaN, infinite, zero or negative), clamped to 8000..768000.
-    static int engineSampleRate(float hostRate);
+    void setEngineHolder(EngineHolder* holder) { instance_->setEngineHolder(holder); }
+    EventQueue& events() { return instance_->events(); }
+    // Host sample rate the engine is built with (SynthInstance::engineSampleRate).
+    static int engineSampleRate(float hostRate) { return SynthInstance::engineSampleRate(hostRate); }
 
-    Patch& patch() { return *patch_; }
+    Patch& patch() { return instance_->patch(); }
     // "Debug": not a host parameter; every change of it runs the bank-save command.
     xIntParam& debugParam() { return *debugParam_; }
     // Asks whether to save all 128 programs to the bank file and writes it when the answer is
     // yes. Returns whether a file was written; false also while the question waits in the open
     // editor (X11), whose OK writes the file later.
     bool saveBankCommand();
-    std::string programName(VstInt32 index) const { return programs_->name(index); }
-    ProgramStore& programs() { return *programs_; }
+    std::string programName(VstInt32 index) const { return instance_->programs().name(index); }
+    ProgramStore& programs() { return instance_->programs(); }
     // Null without a binding.
     SynthEditor* editor() { return editor_.get(); }
     EditorBinding* editorBinding() { return binding_.get(); }
@@ -126,31 +118,11 @@ private:
     bool writeBankFile();
     void warn(const std::string& message);
 
-    std::unique_ptr<Patch> patch_;
+    std::unique_ptr<SynthInstance> instance_;
     std::unique_ptr<xIntParam> debugParam_;
     SaveCommand* saveCommand_ = nullptr;
-    std::unique_ptr<ProgramStore> programs_;
     ChunkBuffers chunkBuffers_;
     std::atomic<bool> reporting_{false}; // false while being built and destroyed
-
-    // Hands a new engine to the audio callbacks and to the holder; the one it replaces is kept
-    // until the next change, so a late reader never finds it freed. Dispatcher thread.
-    void installEngine(std::unique_ptr<VoiceEngine> engine);
-    // The engine to render with: null before the first resume and while suspended.
-    VoiceEngine* runningEngine();
-
-    // Audio: the engine and everything the audio thread writes.
-    std::unique_ptr<VoiceEngine> ownedEngine_;
-    std::unique_ptr<VoiceEngine> retiredEngine_;
-    std::atomic<VoiceEngine*> engine_{nullptr};
-    std::atomic<bool> running_{false}; // between resume and suspend
-    EngineHolder* engineHolder_ = nullptr;
-    // Where every engine publishes its last started voice's envelope positions; read by the
-    // editor, never the engine, so an engine rebuilt for a new rate is not read after it goes.
-    PlayPositions playPositions_;
-    EventQueue events_;
-    std::vector<float> scratchLeft_;
-    std::vector<float> scratchRight_;
 
     // Editor: the binding (its root owns the widgets), the editor, the button layer, the
     // adapter the host's editor opcodes reach. Declared last, so they go first.

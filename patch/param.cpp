@@ -116,6 +116,18 @@ void xFloatParam::setValue(float v)
     notifyAll();
 }
 
+void xFloatParam::setHostValue(float v)
+{
+    if (std::isnan(v) || !mapping_)
+        return;
+    const double low = mapping_->toValue(0.0);
+    const double high = mapping_->toValue(1.0);
+    const double bounded = std::clamp(static_cast<double>(v), std::min(low, high), std::max(low, high));
+    // A whole-numbered parameter takes whole values only; a finer one keeps the host's value
+    // as it is, so a preset's value between display steps comes back exactly.
+    setValue(static_cast<float>(precision_ == 1.0f ? std::round(bounded) : bounded));
+}
+
 std::string xFloatParam::getText()
 {
     std::lock_guard lock(lock_);
@@ -194,6 +206,14 @@ void xIntParam::setNormalized(float x)
         valid_ = {true, true, false};
     }
     notifyAll();
+}
+
+void xIntParam::setHostValue(float v)
+{
+    if (std::isnan(v))
+        return;
+    const double top = static_cast<double>(count() - 1);
+    setValue(static_cast<std::int32_t>(std::round(std::clamp(static_cast<double>(v), 0.0, top))));
 }
 
 std::int32_t xIntParam::getValue()

@@ -36,6 +36,11 @@ public:
     virtual vellum::xFloatView& normalized() = 0;
     virtual vellum::xTextView& text() = 0;
 
+    // The value in the parameter's own units, as hosts whose controls carry plain values (LV2
+    // control ports) exchange it: the stored value, an int's index as a float.
+    virtual float hostValue() = 0;
+    virtual void setHostValue(float v) = 0;
+
 protected:
     // Which caches hold the current value. All clear after construction.
     struct Validity {
@@ -71,6 +76,14 @@ public:
     // Both take ownership; set once after construction.
     void setMapping(xValueMapping* mapping) { mapping_.reset(mapping); }
     void setFormatter(vellum::xValueFormatter* formatter) { formatter_.reset(formatter); }
+    const xValueMapping* mapping() const { return mapping_.get(); }
+    const vellum::xValueFormatter* formatter() const { return formatter_.get(); }
+
+    // A host's value is clamped to the range a host reaches (the mapping's ends), rounded to a
+    // whole number when the parameter has no decimals, and stored through the value view. NaN
+    // carries no value and is ignored.
+    float hostValue() override { return getValue(); }
+    void setHostValue(float v) override;
 
     vellum::xFloatView& normalized() override { return normalizedView_; }
     vellum::xFloatView& value() { return valueView_; }
@@ -139,6 +152,10 @@ public:
     // What a stored value outside 0..count-1 is shown as: the value the engine plays then
     // (0 unless set).
     void setOutOfRangeValue(std::int32_t v) { outOfRange_ = v; }
+    // A host's value is clamped to 0..count-1, rounded to the nearest index (halves away from
+    // zero) and stored through the value view. NaN is ignored.
+    float hostValue() override { return static_cast<float>(getValue()); }
+    void setHostValue(float v) override;
 
     vellum::xFloatView& normalized() override { return normalizedView_; }
     vellum::xIntView& value() { return valueView_; }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds both plug-ins (Linux .so and Windows DLL) and runs the main job: the built-in demo
+# Builds the plug-ins (Linux VST 2 .so, LV2 bundle, Windows DLL) and runs the main job: the built-in demo
 # of the default bank rendered through the plug-in into a WAV file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +28,7 @@ fi
 
 echo
 echo "Linux plug-in:   $root/build/plugin/ostrel.so"
+echo "LV2 bundle:      $root/build/lv2-bundle/ostrel.lv2"
 echo "Windows plug-in: $root/build-win/plugin/ostrel.dll"
 [ -f out/demo.wav ] && echo "Demo render:     $root/out/demo.wav"
 exit 0

@@ -14,6 +14,7 @@ packages=(
   libfreetype-dev fonts-liberation libpng-dev libsndfile1-dev
   clang libclang-rt-14-dev
   sox python3 python3-numpy
+  lv2-dev liblilv-dev lilv-utils sordi
 )
 
 missing=()

@@ -1,9 +1,10 @@
 // Host-level test: drives the built plug-in through the VST 2 binary interface only, the way a
 // host does, and checks its answers. Prints one line per failed check and a closing summary
-// "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE]
+// "hosttest: N passed, M failed". Usage: ostrel-hosttest PLUGIN DATA_DIR [--write-golden] [--render FILE [--rate HZ]]
 #include "host_support.h"
 #include "loader.h"
 #include "patch/chunk_format.h"
+#include "render_script.h"
 #include "suites.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -215,37 +217,27 @@ void testAudio(AEffect* e)
     check(l[100] == 0.5f && l[4095] == 0.5f, "process of silence leaves the outputs unchanged");
 }
 
-// Renders a fixed MIDI sequence through processReplacing on a fresh instance playing the
-// given program, appending the 32-bit float samples, left and right interleaved.
-bool renderProgram(PluginLibrary& lib, VstInt32 program, std::vector<float>& interleaved)
+// Renders the fixed MIDI sequence of render_script.h through processReplacing on a fresh
+// instance playing the given program at the given rate, appending the 32-bit float samples, left and right interleaved.
+bool renderProgram(PluginLibrary& lib, VstInt32 program, float rate, std::vector<float>& interleaved)
 {
     auto entry = reinterpret_cast<EntryProc>(lib.symbol("VSTPluginMain"));
     AEffect* e = entry ? entry(hostCallback) : nullptr;
     if (!e)
         return false;
     call(e, effOpen);
-    call(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    call(e, effSetSampleRate, 0, 0, nullptr, rate);
     call(e, effSetProgram, 0, program);
     call(e, effMainsChanged, 0, 1);
-    struct Timed {
-        int frame, status, d1, d2;
-    };
-    const Timed script[] = {
-        {0, 0x90, 48, 100},     {5, 0x90, 55, 90},         {1234, 0x90, 60, 110},     {4410, 0x90, 64, 70},
-        {9000, 0xB0, 1, 100},   {12001, 0xE0, 0x00, 0x60}, {15000, 0x80, 48, 0},      {17777, 0xD0, 90, 0},
-        {20000, 0x90, 72, 127}, {22050, 0x90, 76, 60},     {26000, 0xE0, 0x00, 0x40}, {30000, 0x80, 55, 0},
-        {33333, 0x80, 60, 0},   {40000, 0x90, 43, 100},    {52000, 0xB0, 123, 0},     {60000, 0x90, 67, 80},
-        {75000, 0x80, 67, 0},
-    };
-    constexpr int kFrames = 88200;
+    constexpr int kFrames = kRenderFrames;
     constexpr int kBlock = 300;
     std::vector<float> l(kBlock), r(kBlock);
     float* outs[2] = {l.data(), r.data()};
     std::size_t next = 0;
     for (int start = 0; start < kFrames; start += kBlock) {
         MidiBlock midi;
-        while (next < sizeof script / sizeof script[0] && script[next].frame < start + kBlock) {
-            const Timed& t = script[next++];
+        while (next < std::size(kRenderScript) && kRenderScript[next].frame < start + kBlock) {
+            const TimedMidi& t = kRenderScript[next++];
             midi.add(t.frame - start, t.status, t.d1, t.d2);
         }
         midi.send(e);
@@ -307,11 +299,11 @@ void testDefaultBankHeadroom(PluginLibrary& lib)
 
 // Renders the fixed sequence on each program of the default bank (0..15: every part of the
 // engine, chorus, noise, loops and LFOs included) and writes the raw samples to `path`.
-bool renderToFile(PluginLibrary& lib, const char* path)
+bool renderToFile(PluginLibrary& lib, const char* path, float rate)
 {
     std::vector<float> interleaved;
     for (VstInt32 program = 0; program < 16; ++program) {
-        if (!renderProgram(lib, program, interleaved))
+        if (!renderProgram(lib, program, rate, interleaved))
             return false;
     }
     std::FILE* file = std::fopen(path, "wb");
@@ -400,16 +392,19 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[2], "--ending") == 0)
         return runEnding(argv[1], argv[3]);
     if (argc < 3) {
-        std::printf("usage: %s PLUGIN DATA_DIR [--write-golden] [--render FILE]\n", argv[0]);
+        std::printf("usage: %s PLUGIN DATA_DIR [--write-golden] [--render FILE [--rate HZ]]\n", argv[0]);
         return 2;
     }
     bool writeGolden = false;
     const char* renderPath = nullptr;
+    float renderRate = 44100.0f;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--write-golden") == 0)
             writeGolden = true;
         else if (std::strcmp(argv[i], "--render") == 0 && i + 1 < argc)
             renderPath = argv[++i];
+        else if (std::strcmp(argv[i], "--rate") == 0 && i + 1 < argc)
+            renderRate = static_cast<float>(std::atof(argv[++i]));
     }
     PluginLibrary lib(argv[1]);
     check(lib.loaded(), std::string("plug-in loads: ") + lib.error());
@@ -430,7 +425,7 @@ int main(int argc, char** argv)
         }
         testDefaultBankHeadroom(lib);
         if (renderPath)
-            check(renderToFile(lib, renderPath), std::string("render written to ") + renderPath);
+            check(renderToFile(lib, renderPath, renderRate), std::string("render written to ") + renderPath);
         testBoundary(lib);
         testLifecycle(lib);
         testKeyboardControllers(lib);

@@ -166,3 +166,40 @@ TEST(IntParam, ReplacingTheMappingChangesTheCount)
     p.normalized().set(1.0f);
     EXPECT_EQ(p.value().get(), 7);
 }
+
+// Plain values from a host whose controls carry the parameter's own units: bounded by the
+// range the host reaches, whole numbers where the parameter has no decimals, NaN ignored.
+TEST(HostValue, BoundedRoundedOnlyWhereWholeAndNaNIgnored)
+{
+    std::unique_ptr<xFloatParam> fine(makeFloat(0.0f, 11.0f, 3, 3));
+    fine->setMapping(new LinearMapping(0.0, 10.0)); // the host reaches 0..10 of 0..11
+    fine->setHostValue(0.0035f);
+    EXPECT_EQ(fine->value().get(), 0.0035f); // finer than the display: kept as given
+    EXPECT_EQ(fine->hostValue(), 0.0035f);
+    fine->setHostValue(10.5f);
+    EXPECT_EQ(fine->value().get(), 10.0f);
+    fine->setHostValue(-1.0e30f);
+    EXPECT_EQ(fine->value().get(), 0.0f);
+    fine->setHostValue(std::nanf(""));
+    EXPECT_EQ(fine->value().get(), 0.0f);
+    fine->setHostValue(INFINITY);
+    EXPECT_EQ(fine->value().get(), 10.0f);
+
+    xFloatParam volume("Volume", "dB", -40.0f, 20.0f, 0);
+    volume.setMapping(new DecibelMapping(-40.0, 20.0));
+    volume.setHostValue(-5.5f);
+    EXPECT_EQ(volume.value().get(), -6.0f); // halves away from zero
+    volume.setHostValue(-5.4f);
+    EXPECT_EQ(volume.value().get(), -5.0f);
+
+    xIntParam wave("Waveform", "", 96);
+    wave.setHostValue(2.5f);
+    EXPECT_EQ(wave.value().get(), 3);
+    EXPECT_EQ(wave.hostValue(), 3.0f);
+    wave.setHostValue(1.0e9f);
+    EXPECT_EQ(wave.value().get(), 95);
+    wave.setHostValue(-3.0f);
+    EXPECT_EQ(wave.value().get(), 0);
+    wave.setHostValue(std::nanf(""));
+    EXPECT_EQ(wave.value().get(), 0);
+}
