@@ -2,9 +2,10 @@
 // and the program texts of resources/bank/, so that no port, range, text or preset is written
 // by hand:
 //
-//   ostrel-lv2gen BANK_DIR OUT_DIR BINARY_NAME
+//   ostrel-lv2gen BANK_DIR OUT_DIR BINARY_NAME UI_BINARY_NAME
 //
-// manifest.ttl  the plug-in, its binary and its presets;
+// manifest.ttl  the plug-in, its binary, its user interface (an X11 UI in a binary of its own)
+//               and its presets;
 // ostrel.ttl    the plug-in: its features, state interface and ports (one control port per
 //               host parameter, in host-index order, in the parameter's own units);
 // presets.ttl   one preset per program file: the port values and the program chunk as state.
@@ -36,6 +37,7 @@ const char* const kPrefixes = "@prefix atom:   <http://lv2plug.in/ns/ext/atom#> 
                               "@prefix rdf:    <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                               "@prefix rdfs:   <http://www.w3.org/2000/01/rdf-schema#> .\n"
                               "@prefix state:  <http://lv2plug.in/ns/ext/state#> .\n"
+                              "@prefix ui:     <http://lv2plug.in/ns/extensions/ui#> .\n"
                               "@prefix units:  <http://lv2plug.in/ns/extensions/units#> .\n"
                               "@prefix urid:   <http://lv2plug.in/ns/ext/urid#> .\n"
                               "@prefix xsd:    <http://www.w3.org/2001/XMLSchema#> .\n\n";
@@ -45,12 +47,19 @@ std::string uri(const std::string& text)
     return "<" + text + ">";
 }
 
-std::string manifest(const std::string& binary, const std::vector<bankgen::ProgramFile>& programs)
+std::string manifest(const std::string& binary, const std::string& uiBinary,
+                     const std::vector<bankgen::ProgramFile>& programs)
 {
     std::ostringstream t;
     t << kPrefixes;
     t << uri(lv2::kPluginUri) << "\n    a lv2:Plugin ;\n    lv2:binary <" << binary
-      << "> ;\n    rdfs:seeAlso <ostrel.ttl> .\n";
+      << "> ;\n    rdfs:seeAlso <ostrel.ttl> ;\n    ui:ui " << uri(lv2::kUiUri) << " .\n";
+    // The editor lives in the host's window and is driven by the host's idle calls; it has one
+    // size, so it asks for no resizing.
+    t << "\n"
+      << uri(lv2::kUiUri) << "\n    a ui:X11UI ;\n    lv2:binary <" << uiBinary
+      << "> ;\n    lv2:requiredFeature ui:idleInterface, ui:parent ;\n    lv2:optionalFeature ui:touch ;\n"
+         "    lv2:extensionData ui:idleInterface .\n";
     for (const auto& p : programs) {
         t << "\n"
           << uri(lv2::kPresetUriPrefix + p.stem) << "\n    a pset:Preset ;\n    lv2:appliesTo " << uri(lv2::kPluginUri)
@@ -174,8 +183,8 @@ bool writeFile(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: ostrel-lv2gen BANK_DIR OUT_DIR BINARY_NAME\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: ostrel-lv2gen BANK_DIR OUT_DIR BINARY_NAME UI_BINARY_NAME\n");
         return 2;
     }
     std::vector<bankgen::ProgramFile> programs;
@@ -193,7 +202,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const std::string dir = argv[2];
-    const bool ok = writeFile(dir + "/manifest.ttl", manifest(argv[3], programs))
+    const bool ok = writeFile(dir + "/manifest.ttl", manifest(argv[3], argv[4], programs))
         && writeFile(dir + "/ostrel.ttl", plugin(ports)) && writeFile(dir + "/presets.ttl", presets(programs, ports));
     return ok ? 0 : 1;
 }
