@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the LV2 bundle's description with Debian's tools: its Turtle files validate against
 # the LV2 schema files of lv2-dev (sord_validate), and lv2info finds the plug-in with its 131
-# ports (128 controls in host-index order, MIDI in, two audio outputs) and its 16 presets.
+# ports (128 controls in host-index order, MIDI in, two audio outputs), its 16 presets and its
+# X11 user interface in ostrel_ui.so.
 # Usage: tools/check-lv2-bundle.sh BUNDLE_DIR
 set -euo pipefail
 if [ $# -ne 1 ] || [ ! -f "$1/manifest.ttl" ]; then
@@ -29,5 +30,7 @@ echo "lv2info: $ports ports ($controls control, $audio audio), $presets presets"
 [ "$presets" -eq 16 ] || fail "lv2info does not list the 16 presets"
 echo "$info" | grep -q 'Symbol:\s*Cutoff$' || fail "no port with the symbol Cutoff"
 echo "$info" | grep -q 'Sawpad1' || fail "no preset named Sawpad1"
+echo "$info" | grep -A1 -E '^\s*urn:ostrel:synth#ui$' | grep -q 'ui#X11UI$' || fail "no X11 UI urn:ostrel:synth#ui"
+echo "$info" | grep -qE 'Binary: .*/ostrel_ui\.so$' || fail "the UI's binary is not ostrel_ui.so"
 [ "$ok" -eq 1 ] && echo "check-lv2-bundle: ok"
 [ "$ok" -eq 1 ]
