@@ -60,7 +60,8 @@ step "native tests (unit, host-level, resource reproduction)" \
 # and tidying must not change a bit (a deliberate change of the sound updates the sums).
 step "renders as the recorded reference" python3 tools/render-check.py
 # The LV2 bundle: its Turtle files (sord_validate, lv2info), the lilv test host (presets, state,
-# bad input, no allocation in run), and its renders equal to the VST 2 .so's at 44.1 and 48 kHz.
+# bad input, no allocation in run), its renders equal to the VST 2 .so's at 44.1 and 48 kHz,
+# and its X11 editor loaded through the UI descriptor under Xvfb (lv2_ui).
 step "LV2 bundle through lilv, renders equal to the VST 2 build" \
   ctest --test-dir build --output-on-failure -j"$jobs" -R '^lv2'
 
