@@ -31,7 +31,7 @@ LV2_Handle instantiate(const LV2_Descriptor* descriptor, double rate, const char
     (void)descriptor;
     (void)bundlePath;
     const LV2_URID_Map* map = findMap(features);
-    if (!map || !map->map || !moduleReady())
+    if (!map || !map->map || !moduleReady(ModuleParts::Sound))
         return nullptr;
     try {
         const ResourceBytes bank = defaultBankResource();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "instance/module_data.h"
+
 namespace ostrel::lv2 {
 
-// The LV2 binary's share of the module data (the wave bank and the default bank from the
-// resources linked into it), built on the first call; whether it is there.
-bool moduleReady() noexcept;
+// An LV2 binary's share of the module data, from the resources linked into it, built on the
+// first call; whether it is there. The plug-in binary needs the sound (the wave bank and the
+// default bank); the editor's binary also the toolkit's resource package.
+bool moduleReady(ModuleParts parts) noexcept;
 
 } // namespace ostrel::lv2

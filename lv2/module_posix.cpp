@@ -1,6 +1,6 @@
-// The module data of the LV2 binary on ELF systems: built from the resources linked into it on
-// the first instantiation, released by the library's destructor function at dlclose (or at
-// exit for a host that never unloads it).
+// The module data of an LV2 binary (the plug-in's or the editor's) on ELF systems: built from
+// the resources linked into it on the first instantiation, released by the library's
+// destructor function at dlclose (or at exit for a host that never unloads it).
 #include "lv2/module.h"
 
 #include "instance/linked_resources.h"
@@ -27,9 +27,9 @@ __attribute__((destructor)) void unloadModule()
 
 } // namespace
 
-bool moduleReady() noexcept
+bool moduleReady(ModuleParts parts) noexcept
 {
-    return moduleAttached(findResource, ModuleParts::Sound);
+    return moduleAttached(findResource, parts);
 }
 
 } // namespace ostrel::lv2

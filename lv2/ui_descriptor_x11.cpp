@@ -2,8 +2,8 @@
 // host's window (ui:parent, required), port events, cleanup, and ui:idleInterface as extension
 // data. No call lets an exception through: a failure becomes a null instance.
 #include "instance/module_data.h"
+#include "lv2/module.h"
 #include "lv2/ui_editor.h"
-#include "lv2/ui_module.h"
 #include "lv2/uris.h"
 
 #include <lv2/ui/ui.h>
@@ -30,7 +30,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor* descriptor, const char* pluginU
     (void)descriptor;
     (void)bundlePath;
     void* parent = const_cast<void*>(findFeature(features, LV2_UI__parent));
-    if (!parent || (pluginUri && std::strcmp(pluginUri, kPluginUri) != 0) || !uiModuleReady())
+    if (!parent || (pluginUri && std::strcmp(pluginUri, kPluginUri) != 0) || !moduleReady(ModuleParts::SoundAndGui))
         return nullptr;
     const auto* touch = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
     try {
