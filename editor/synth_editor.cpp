@@ -117,13 +117,23 @@ void SynthEditor::engineChanged(VoiceEngine* engine)
     ampEditor_->setPlayPositions(positions);
 }
 
+void SynthEditor::addLabel(const Art& art, const char* text, xPoint at)
+{
+    layers_[kGraphs]->addWidget(new xLabel(art.font.get(), text, at, style::kText));
+}
+
+void SynthEditor::addBigKnob(const Art& art, xParam& param, xPoint at, const char* unit)
+{
+    addHintedKnob(*layers_[kControls], *layers_[kHints], param.normalized(), param.text(), art.knob2.get(), kBigKnob,
+                  at, style::kBigKnobHintOffset, unit, art.font.get());
+}
+
 void SynthEditor::buildEnvelopes(Art& art)
 {
     xLayer& graphs = *layers_[kGraphs];
     xLayer& controls = *layers_[kControls];
     xLayer& hints = *layers_[kHints];
     xFont* font = art.font.get();
-    const auto label = [&](const char* text, xPoint at) { graphs.addWidget(new xLabel(font, text, at, style::kText)); };
 
     for (EnvelopeReadout*& readout : readouts_)
         readout = new EnvelopeReadout(font);
@@ -144,8 +154,8 @@ void SynthEditor::buildEnvelopes(Art& art)
 
     // Loop and repeat of each envelope: the setting as a picture, its menu over it.
     const auto loopRow = [&](int labelX, int y, xIntParam& loop, xIntParam& repeat) {
-        label("Loop:", {labelX, y});
-        label("Repeat:", {labelX + 90, y});
+        addLabel(art, "Loop:", {labelX, y});
+        addLabel(art, "Repeat:", {labelX + 90, y});
         const xRect loopRect{labelX + 33, y, 41, 13};
         const xRect repeatRect{labelX + 133, y, 23, 13};
         controls.addWidget(
@@ -183,14 +193,13 @@ void SynthEditor::buildOscillators(Art& art)
     xLayer& controls = *layers_[kControls];
     xLayer& hints = *layers_[kHints];
     xFont* font = art.font.get();
-    const auto label = [&](const char* text, xPoint at) { graphs.addWidget(new xLabel(font, text, at, style::kText)); };
 
     const char* const captions[kOscCount] = {"A", "B", "C", "D"};
     for (int i = 0; i < kOscCount; ++i)
-        label(captions[i], {210 + kOscPitch * i, 35});
-    label("Wave", {169, 57});
-    label("Tune", {170, 92});
-    label("Fine", {173, 127});
+        addLabel(art, captions[i], {210 + kOscPitch * i, 35});
+    addLabel(art, "Wave", {169, 57});
+    addLabel(art, "Tune", {170, 92});
+    addLabel(art, "Fine", {173, 127});
 
     // The name hint is as wide as the longest wave name.
     int nameWidth = kKnobHintWidth;
@@ -216,10 +225,8 @@ void SynthEditor::buildOscillators(Art& art)
 
         xFloatParam& tune = *patch_.oscTune[osc];
         xFloatParam& fine = *patch_.oscFinetune[osc];
-        addHintedKnob(controls, hints, tune.normalized(), tune.text(), art.knob2.get(), kBigKnob, {at.x, 85},
-                      style::kBigKnobHintOffset, "", font);
-        addHintedKnob(controls, hints, fine.normalized(), fine.text(), art.knob2.get(), kBigKnob, {at.x, 120},
-                      style::kBigKnobHintOffset, "", font);
+        addBigKnob(art, tune, {at.x, 85}, "");
+        addBigKnob(art, fine, {at.x, 120}, "");
 
         selectors_[osc] = new WaveSelector(wave.value(), font, thumbnails_.get(), kSelectorPosition);
         layers_[kPopups]->addWidget(selectors_[osc]);
@@ -238,60 +245,44 @@ void SynthEditor::openSelector(int osc)
 
 void SynthEditor::buildFilterAndLfos(Art& art)
 {
-    xLayer& graphs = *layers_[kGraphs];
-    xLayer& controls = *layers_[kControls];
-    xLayer& hints = *layers_[kHints];
-    xFont* font = art.font.get();
-    const auto label = [&](const char* text, xPoint at) { graphs.addWidget(new xLabel(font, text, at, style::kText)); };
-    const auto bigKnob = [&](xParam& param, xPoint at, const char* unit) {
-        addHintedKnob(controls, hints, param.normalized(), param.text(), art.knob2.get(), kBigKnob, at,
-                      style::kBigKnobHintOffset, unit, font);
-    };
+    addLabel(art, "  Cutoff", {490, 227});
+    addLabel(art, "   Reso", {490, 262});
+    addLabel(art, "EnvAmt", {490, 297});
+    addLabel(art, "  Mode", {490, 332});
+    addBigKnob(art, *patch_.cutoff, {535, 220}, "");
+    addBigKnob(art, *patch_.resonance, {535, 255}, "");
+    addBigKnob(art, *patch_.filterEnvAmount, {535, 290}, "");
+    addBigKnob(art, *patch_.filterMode, {535, 325}, "");
 
-    label("  Cutoff", {490, 227});
-    label("   Reso", {490, 262});
-    label("EnvAmt", {490, 297});
-    label("  Mode", {490, 332});
-    bigKnob(*patch_.cutoff, {535, 220}, "");
-    bigKnob(*patch_.resonance, {535, 255}, "");
-    bigKnob(*patch_.filterEnvAmount, {535, 290}, "");
-    bigKnob(*patch_.filterMode, {535, 325}, "");
-
-    label("LFO1", {643, 215});
-    label("LFO2", {688, 215});
-    label("Rate", {610, 237});
-    label("Wave", {610, 267});
+    addLabel(art, "LFO1", {643, 215});
+    addLabel(art, "LFO2", {688, 215});
+    addLabel(art, "Rate", {610, 237});
+    addLabel(art, "Wave", {610, 267});
     for (int i = 0; i < kLfoCount; ++i) {
-        bigKnob(*patch_.lfoRate[static_cast<std::size_t>(i)], {645 + kOscPitch * i, 230}, "");
-        bigKnob(*patch_.lfoWave[static_cast<std::size_t>(i)], {645 + kOscPitch * i, 260}, "");
+        addBigKnob(art, *patch_.lfoRate[static_cast<std::size_t>(i)], {645 + kOscPitch * i, 230}, "");
+        addBigKnob(art, *patch_.lfoWave[static_cast<std::size_t>(i)], {645 + kOscPitch * i, 260}, "");
     }
 }
 
 void SynthEditor::buildMaster(Art& art)
 {
-    xLayer& graphs = *layers_[kGraphs];
     xLayer& controls = *layers_[kControls];
     xLayer& hints = *layers_[kHints];
     xFont* font = art.font.get();
-    const auto label = [&](const char* text, xPoint at) { graphs.addWidget(new xLabel(font, text, at, style::kText)); };
-    const auto bigKnob = [&](xParam& param, xPoint at, const char* unit) {
-        addHintedKnob(controls, hints, param.normalized(), param.text(), art.knob2.get(), kBigKnob, at,
-                      style::kBigKnobHintOffset, unit, font);
-    };
 
-    label("Volume", {562, 375});
-    label("Voices", {625, 375});
-    bigKnob(*patch_.volume, {570, 390}, "dB");
-    bigKnob(*patch_.polyphony, {630, 390}, "");
+    addLabel(art, "Volume", {562, 375});
+    addLabel(art, "Voices", {625, 375});
+    addBigKnob(art, *patch_.volume, {570, 390}, "dB");
+    addBigKnob(art, *patch_.polyphony, {630, 390}, "");
 
-    label("Chorus", {485, 430});
-    label("Rate", {531, 430});
-    label("Depth", {567, 430});
+    addLabel(art, "Chorus", {485, 430});
+    addLabel(art, "Rate", {531, 430});
+    addLabel(art, "Depth", {567, 430});
     controls.addWidget(new xCycleSwitch(patch_.chorusOn->value(), art.button.get(), {500, 445, 18, 27}, 2, false));
-    bigKnob(*patch_.chorusRate, {530, 445}, "Hz");
-    bigKnob(*patch_.chorusDepth, {570, 445}, "");
+    addBigKnob(art, *patch_.chorusRate, {530, 445}, "Hz");
+    addBigKnob(art, *patch_.chorusDepth, {570, 445}, "");
 
-    label("Pan", {698, 316});
+    addLabel(art, "Pan", {698, 316});
     for (int i = 0; i < kPanCount; ++i) {
         xFloatParam& pan = *patch_.pan[static_cast<std::size_t>(i)];
         addHintedKnob(controls, hints, pan.normalized(), pan.text(), art.knob.get(), kSmallKnob, {700, 330 + 20 * i},

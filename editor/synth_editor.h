@@ -14,6 +14,7 @@
 #include "gui/hover_hint.h"
 #include "gui/layer.h"
 #include "gui/menu.h"
+#include "gui/rect.h"
 #include "gui/root_interface.h"
 #include "gui/shared_ref.h"
 #include "gui/view_link.h"
@@ -65,6 +66,9 @@ public:
 
 private:
     struct Art;
+    // A caption on the graphs layer; a big knob on the controls layer with its value hint.
+    void addLabel(const Art& art, const char* text, vellum::xPoint at);
+    void addBigKnob(const Art& art, xParam& param, vellum::xPoint at, const char* unit);
     void buildEnvelopes(Art& art);
     void buildOscillators(Art& art);
     void buildFilterAndLfos(Art& art);

@@ -43,20 +43,10 @@ constexpr xPoint kCorner{1270, 1010};
 
 x11test::Checks gChecks;
 Display* gDisplay = nullptr;
-int gHostErrors = 0;
 
 bool check(bool ok, const std::string& what)
 {
     return gChecks.check(ok, what);
-}
-
-int onXError(Display* display, XErrorEvent* error)
-{
-    char text[128];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::printf("X error reached the host's handler: %s (request %d)\n", text, error->request_code);
-    ++gHostErrors;
-    return 0;
 }
 
 // What the host heard: port writes and touches, in order.
@@ -347,12 +337,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lv2uitest: needs an X display with XTest\n");
         return 2;
     }
-    XSetErrorHandler(onXError);
+    x11test::installHostErrorCounter();
     const int baseline = x11test::countWindows(gDisplay);
     run(argv[1], bank);
     XSync(gDisplay, False);
     check(x11test::countWindows(gDisplay) == baseline, "no window of the UI's is left");
-    check(gHostErrors == 0, "no X error reached the host's handler");
+    check(x11test::hostErrorCount() == 0, "no X error reached the host's handler");
     XCloseDisplay(gDisplay);
     return gChecks.summary("lv2uitest");
 }

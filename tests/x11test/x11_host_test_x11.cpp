@@ -46,20 +46,10 @@ namespace {
 
 x11test::Checks gChecks;
 Display* gDisplay = nullptr;
-int gTestErrors = 0;
 
 bool check(bool ok, const std::string& what)
 {
     return gChecks.check(ok, what);
-}
-
-int onXError(Display* display, XErrorEvent* error)
-{
-    char text[128];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::printf("X error reached the host's handler: %s (request %d)\n", text, error->request_code);
-    ++gTestErrors;
-    return 0;
 }
 
 constexpr int kWidth = SynthEditor::kWidth;
@@ -456,7 +446,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "x11hosttest: needs the plug-in (%s) and an X display with XTest\n", library.error());
         return 2;
     }
-    XSetErrorHandler(onXError);
+    x11test::installHostErrorCounter();
     // The mirror's own save questions (its button follows the plug-in's) are answered Cancel.
     platform::setMessageBoxHandler(
         [](const char*, const char*, platform::BoxKind) { return platform::Answer::Cancel; });
@@ -594,7 +584,7 @@ int main(int argc, char** argv)
     }
     XSync(gDisplay, False);
     check(x11test::countWindows(gDisplay) == baseline, "no window is left at the end");
-    check(gTestErrors == 0, "no X error reached the host's handler");
+    check(x11test::hostErrorCount() == 0, "no X error reached the host's handler");
     XCloseDisplay(gDisplay);
     std::filesystem::remove_all(home);
     return gChecks.summary("x11hosttest");

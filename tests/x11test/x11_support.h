@@ -14,6 +14,11 @@
 // the pass/fail lines. Under Xvfb only (tools/test.sh runs them with xvfb-run).
 namespace x11test {
 
+// Installs the process's X error handler as a host's: every error that reaches it is printed
+// and counted (the plug-in's own connection must trap its errors before they get here).
+void installHostErrorCounter();
+int hostErrorCount();
+
 // "ok: ..." or "FAILED: ..." lines, counted; summary() prints "NAME: N passed, M failed".
 class Checks {
 public:

@@ -226,4 +226,27 @@ void writePng(const std::string& path, const std::vector<std::uint8_t>& pixels, 
     pngio::write(path, pictureOf(pixels, width));
 }
 
+namespace {
+int gHostErrors = 0;
+
+int countHostError(Display* display, XErrorEvent* error)
+{
+    char text[128];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::printf("X error reached the host's handler: %s (request %d)\n", text, error->request_code);
+    ++gHostErrors;
+    return 0;
+}
+} // namespace
+
+void installHostErrorCounter()
+{
+    XSetErrorHandler(countHostError);
+}
+
+int hostErrorCount()
+{
+    return gHostErrors;
+}
+
 } // namespace x11test
