@@ -64,8 +64,9 @@ constexpr double kInvTwoPow15 = 3.0517578125e-05;
     }
 }
 
-void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint32_t phase, std::uint32_t increment,
-                         unsigned indexShift, unsigned fractionShift, double multiplier) noexcept
+[[gnu::noinline]] void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint32_t phase,
+                                          std::uint32_t increment, unsigned indexShift, unsigned fractionShift,
+                                          double multiplier) noexcept
 {
     renderTableKernel(out, n, cycle, phase, increment, indexShift, fractionShift, multiplier);
 }
@@ -77,9 +78,11 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
 // fraction), the same integer. Then the same double arithmetic, no FMA: the same bits as the
 // baseline.
 #define OSTREL_OSCILLATOR_AVX2 1
-[[gnu::target("avx2")]] void renderTableAvx2(float* out, int n, const std::int16_t* cycle, std::uint32_t phase,
-                                             std::uint32_t increment, unsigned indexShift, unsigned fractionShift,
-                                             double multiplier) noexcept
+template <bool kFromZero>
+[[gnu::target("avx2"), gnu::always_inline]] inline void renderTableAvx2(float* out, int n, const std::int16_t* cycle,
+                                                                        std::uint32_t phase, std::uint32_t increment,
+                                                                        unsigned indexShift, unsigned fractionShift,
+                                                                        double multiplier) noexcept
 {
     const int whole = n & ~7;
     if (whole > 0) {
@@ -107,21 +110,44 @@ void renderTableBaseline(float* out, int n, const std::int16_t* cycle, std::uint
                 _mm256_setr_epi32(pair(0), pair(1), pair(2), pair(3), pair(4), pair(5), pair(6), pair(7));
             const __m256i weights = _mm256_or_si256(_mm256_sub_epi32(unity, fraction), _mm256_slli_epi32(fraction, 16));
             const __m256i value = _mm256_madd_epi16(pairs, weights);
-            const __m256 o = _mm256_loadu_ps(out + j);
-            const __m256d low = _mm256_add_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(o)),
-                                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(value)), m));
+            __m256d oLow, oHigh;
+            if constexpr (kFromZero) {
+                oLow = oHigh = _mm256_setzero_pd();
+            } else {
+                const __m256 o = _mm256_loadu_ps(out + j);
+                oLow = _mm256_cvtps_pd(_mm256_castps256_ps128(o));
+                oHigh = _mm256_cvtps_pd(_mm256_extractf128_ps(o, 1));
+            }
+            const __m256d low =
+                _mm256_add_pd(oLow, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(value)), m));
             const __m256d high =
-                _mm256_add_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(o, 1)),
-                              _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(value, 1)), m));
+                _mm256_add_pd(oHigh, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(value, 1)), m));
             _mm256_storeu_ps(out + j, _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low)));
             p = _mm256_add_epi32(p, advance);
         }
     }
     if (whole < n)
-        renderTableKernel(out + whole, n - whole, cycle, phase + static_cast<std::uint32_t>(whole) * increment,
-                          increment, indexShift, fractionShift, multiplier);
+        renderTableBaseline(out + whole, n - whole, cycle, phase + static_cast<std::uint32_t>(whole) * increment,
+                            increment, indexShift, fractionShift, multiplier);
 }
 
+// The table loops of several oscillators in one call, each over the whole buffer in turn, with
+// the operations of renderTableAvx2. `clear`: out's contents are ignored and taken as zeros; the
+// first read then starts its sums from 0.0 in registers (n must be a multiple of 8).
+[[gnu::target("avx2")]] void renderTablesAvx2(float* out, int n, const Oscillator::TableRead* reads, int count,
+                                              bool clear) noexcept
+{
+    for (int r = 0; r < count; ++r) {
+        const Oscillator::TableRead& t = reads[r];
+        if (r == 0 && clear) {
+            renderTableAvx2<true>(out, n, t.cycle, t.phase, t.increment, t.indexShift, t.fractionShift,
+                                  t.multiplier);
+        } else {
+            renderTableAvx2<false>(out, n, t.cycle, t.phase, t.increment, t.indexShift, t.fractionShift,
+                                   t.multiplier);
+        }
+    }
+}
 #endif
 
 // Which kernel render uses; set once at start-up (tests may switch it).
@@ -132,7 +158,8 @@ inline void renderTable(float* out, int n, const std::int16_t* cycle, std::uint3
 {
 #ifdef OSTREL_OSCILLATOR_AVX2
     if (gUseAvx2.load(std::memory_order_relaxed)) {
-        renderTableAvx2(out, n, cycle, phase, increment, indexShift, fractionShift, multiplier);
+        const Oscillator::TableRead read{cycle, phase, increment, indexShift, fractionShift, multiplier};
+        renderTablesAvx2(out, n, &read, 1, false);
         return;
     }
 #endif
@@ -188,10 +215,8 @@ std::uint32_t Oscillator::phaseIncrement() const noexcept
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(steps));
 }
 
-void Oscillator::render(float* out, int n) noexcept
+Oscillator::Work Oscillator::prepare(int n, TableRead& read) noexcept
 {
-    if (n <= 0)
-        return;
     renderedLevel = currentLevel;
     // The increment and the table change only with the frequency, the level and the wave.
     if (!(frequencyHz == incrementFrequency)) {
@@ -201,34 +226,12 @@ void Oscillator::render(float* out, int n) noexcept
     const std::uint32_t start = phaseAcc;
     phaseAcc = start + static_cast<std::uint32_t>(n) * increment;
 
-    if (wave == static_cast<std::uint32_t>(kNoiseWave)) {
-        const double multiplier = amplitude * kInvTwoPow15;
-        std::uint32_t seed = noise ? noise->value : gNoiseSeed.load(std::memory_order_relaxed);
-        const auto storeSeed = [this](std::uint32_t s) {
-            if (noise)
-                noise->value = s;
-            else
-                gNoiseSeed.store(s, std::memory_order_relaxed);
-        };
-        if (amplitude == 0.0) {
-            // Nothing is added, but the sequence moves on as if it had been.
-            seed = NoiseSeed::skip(n).apply(seed);
-            storeSeed(seed);
-            return;
-        }
-        for (int j = 0; j < n; ++j) {
-            seed = NoiseSeed::next(seed);
-            const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
-            out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
-        }
-        storeSeed(seed);
-        return;
-    }
-
+    if (wave == static_cast<std::uint32_t>(kNoiseWave))
+        return Work::Noise;
     // Adding exactly zero changes nothing: a silent gain, the null wave, an index outside the
     // bank and level 9 (all-zero tables) only move the phase on.
     if (amplitude == 0.0 || wave >= static_cast<std::uint32_t>(kNullWave) || renderedLevel == kWaveLevels - 1)
-        return;
+        return Work::Nothing;
 
     const int shift = levelShift[static_cast<std::size_t>(renderedLevel)];
     if (renderedLevel != cycleLevel || wave != cycleWave) {
@@ -236,8 +239,104 @@ void Oscillator::render(float* out, int n) noexcept
         cycleWave = wave;
         cycle = bank->levelTable(renderedLevel, static_cast<int>(wave)) + 2;
     }
-    renderTable(out, n, cycle, start, increment, static_cast<unsigned>(22 + shift), static_cast<unsigned>(8 + shift),
-                amplitude * kInvTwoPow28);
+    read = TableRead{cycle,
+                     start,
+                     increment,
+                     static_cast<unsigned>(22 + shift),
+                     static_cast<unsigned>(8 + shift),
+                     amplitude * kInvTwoPow28};
+    return Work::Table;
+}
+
+void Oscillator::renderNoise(float* out, int n) noexcept
+{
+    const double multiplier = amplitude * kInvTwoPow15;
+    std::uint32_t seed = noise ? noise->value : gNoiseSeed.load(std::memory_order_relaxed);
+    if (amplitude == 0.0) {
+        // Nothing is added, but the sequence moves on as if it had been.
+        seed = NoiseSeed::skip(n).apply(seed);
+    } else {
+        for (int j = 0; j < n; ++j) {
+            seed = NoiseSeed::next(seed);
+            const auto value = static_cast<std::int32_t>(seed >> 16) - 32768;
+            out[j] = static_cast<float>(static_cast<double>(out[j]) + static_cast<double>(value) * multiplier);
+        }
+    }
+    if (noise)
+        noise->value = seed;
+    else
+        gNoiseSeed.store(seed, std::memory_order_relaxed);
+}
+
+void Oscillator::render(float* out, int n) noexcept
+{
+    if (n <= 0)
+        return;
+    TableRead read;
+    switch (prepare(n, read)) {
+    case Work::Nothing:
+        break;
+    case Work::Noise:
+        renderNoise(out, n);
+        break;
+    case Work::Table:
+        renderTable(out, n, read.cycle, read.phase, read.increment, read.indexShift, read.fractionShift,
+                    read.multiplier);
+        break;
+    }
+}
+
+void Oscillator::renderInTurn(Oscillator* oscillators, int count, float* out, int n, bool clear) noexcept
+{
+    if (n <= 0)
+        return;
+    constexpr int kMost = 4;
+    count = std::min(count, kMost);
+    TableRead reads[kMost];
+    int pending = 0;
+    // Zeros need not be stored first when the first thing rendered is a table read that covers
+    // the block in groups of eight: it starts from zero instead of reading them.
+    bool unwritten = clear;
+    const auto flush = [&] {
+        if (pending == 0)
+            return;
+#ifdef OSTREL_OSCILLATOR_AVX2
+        if (gUseAvx2.load(std::memory_order_relaxed) && (!unwritten || n % 8 == 0)) {
+            renderTablesAvx2(out, n, reads, pending, unwritten);
+            unwritten = false;
+            pending = 0;
+            return;
+        }
+#endif
+        if (unwritten)
+            std::fill_n(out, n, 0.0f);
+        unwritten = false;
+        for (int r = 0; r < pending; ++r)
+            renderTable(out, n, reads[r].cycle, reads[r].phase, reads[r].increment, reads[r].indexShift,
+                        reads[r].fractionShift, reads[r].multiplier);
+        pending = 0;
+    };
+    // Noise draws from a sequence shared with other oscillators, so a noise oscillator renders
+    // alone, after the table reads before it.
+    for (int i = 0; i < count; ++i) {
+        switch (oscillators[i].prepare(n, reads[pending])) {
+        case Work::Nothing:
+            break;
+        case Work::Noise:
+            flush();
+            if (unwritten)
+                std::fill_n(out, n, 0.0f);
+            unwritten = false;
+            oscillators[i].renderNoise(out, n);
+            break;
+        case Work::Table:
+            ++pending;
+            break;
+        }
+    }
+    flush();
+    if (unwritten)
+        std::fill_n(out, n, 0.0f);
 }
 
 std::uint32_t Oscillator::noiseSeed() noexcept

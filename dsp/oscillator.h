@@ -41,6 +41,10 @@ public:
     // no locks.
     void render(float* out, int n) noexcept;
 
+    // render() on oscillators[0], [1], ... [count - 1] in turn (at most 4), with the same bits,
+    // phases and noise, in fewer calls. clear: out is taken as zeros, as if cleared first.
+    static void renderInTurn(Oscillator* oscillators, int count, float* out, int n, bool clear) noexcept;
+
     // Phase accumulator, 2^32 = one cycle. A voice may copy one oscillator's phase into another
     // at a note start.
     std::uint32_t phase() const noexcept { return phaseAcc; }
@@ -72,7 +76,23 @@ public:
     static std::uint32_t noiseSeed() noexcept;
     static void setNoiseSeed(std::uint32_t seed) noexcept;
 
+    // What one render of n samples reads from a table: the cycle, the phase of the first
+    // sample, the increment, the index and fraction shifts and the multiplier of the values.
+    struct TableRead {
+        const std::int16_t* cycle;
+        std::uint32_t phase;
+        std::uint32_t increment;
+        unsigned indexShift;
+        unsigned fractionShift;
+        double multiplier;
+    };
+
 private:
+    enum class Work { Nothing, Table, Noise };
+    // The part of render() before the samples: moves the phase on and says what the block adds.
+    Work prepare(int n, TableRead& read) noexcept;
+    void renderNoise(float* out, int n) noexcept;
+
     const WaveBank* bank;
     NoiseSeed* noise = nullptr;
     std::uint32_t rate;

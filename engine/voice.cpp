@@ -182,9 +182,7 @@ bool Voice::beginBlock(float* out, int n) noexcept
     voiceFilter.setResonance(p.resonance);
     voiceFilter.setMode(p.filterMode);
 
-    std::fill_n(out, n, 0.0f);
-    for (auto& osc : oscillators)
-        osc.render(out, n);
+    Oscillator::renderInTurn(oscillators.data(), static_cast<int>(oscillators.size()), out, n, true);
     return true;
 }
 

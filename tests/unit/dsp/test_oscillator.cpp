@@ -99,6 +99,52 @@ TEST(Oscillator, matches_the_reference_for_every_level_and_many_phases)
     Oscillator::useWideKernel(true);
 }
 
+TEST(Oscillator, rendering_in_turn_is_render_on_each_in_turn)
+{
+    // Four oscillators of one voice in one call, on either kernel: table waves, the noise wave
+    // between them (its draws must stay in order), silent ones, blocks that are and are not a
+    // multiple of eight, and a buffer taken as cleared although it holds other values.
+    for (bool wide : {false, true}) {
+        Oscillator::useWideKernel(wide);
+        std::mt19937 random(11);
+        for (int trial = 0; trial < 300; ++trial) {
+            NoiseSeed noiseA, noiseB;
+            std::vector<Oscillator> mine(4, Oscillator(88200, testBank()));
+            std::vector<Oscillator> theirs = mine;
+            for (int k = 0; k < 4; ++k) {
+                const double frequency = 20.0 * std::pow(2.0, std::uniform_real_distribution<double>(0.0, 11.0)(random));
+                const std::uint32_t pick = random() % 10;
+                const std::uint32_t wave = pick == 0 ? 95u : pick == 1 ? 94u : static_cast<std::uint32_t>(random() % 94);
+                const double amplitude = pick == 2 ? 0.0 : std::uniform_real_distribution<double>(0.0, 1.0)(random);
+                const auto phase = static_cast<std::uint32_t>(random());
+                for (auto* set : {&mine, &theirs}) {
+                    Oscillator& o = (*set)[static_cast<std::size_t>(k)];
+                    o.setNoiseSource(set == &mine ? &noiseA : &noiseB);
+                    o.setFrequency(frequency);
+                    o.setWave(wave);
+                    o.setAmplitude(amplitude);
+                    o.setPhase(phase);
+                }
+            }
+            const int n = trial % 3 == 0 ? 1 + static_cast<int>(random() % 64) : 64;
+            const bool clear = trial % 2 == 0;
+            std::vector<float> got(static_cast<std::size_t>(n)), expected(static_cast<std::size_t>(n));
+            for (int j = 0; j < n; ++j) {
+                got[static_cast<std::size_t>(j)] = clear ? 7.0f : 0.25f * static_cast<float>(j);
+                expected[static_cast<std::size_t>(j)] = clear ? 0.0f : 0.25f * static_cast<float>(j);
+            }
+            Oscillator::renderInTurn(mine.data(), 4, got.data(), n, clear);
+            for (Oscillator& o : theirs)
+                o.render(expected.data(), n);
+            ASSERT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(float)), 0) << "trial " << trial;
+            ASSERT_EQ(noiseA.value, noiseB.value);
+            for (std::size_t k = 0; k < 4; ++k)
+                ASSERT_EQ(mine[k].phase(), theirs[k].phase());
+        }
+    }
+    Oscillator::useWideKernel(true);
+}
+
 TEST(Oscillator, block_splitting_does_not_change_the_output)
 {
     Oscillator whole(88200, testBank());
