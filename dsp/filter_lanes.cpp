@@ -73,8 +73,10 @@ template <int L>
     }
 }
 
-// The four stages and the output mix.
-template <bool kThreePole, int L>
+// The four stages and the output mix. kLastOnly: every lane mixes the last stage alone (the
+// full low-pass forms; w1 = w2 = w3 = 0), so the output is w4 * s4: the same value as the whole
+// sum, since the three zero products add to a zero and s4 is never -0.
+template <bool kThreePole, bool kLastOnly, int L>
 [[gnu::always_inline]] inline void laneStages(LaneState<L>& st, int j, const double* u, const float* sat) noexcept
 {
     for (int l = 0; l < L; ++l) {
@@ -89,8 +91,11 @@ template <bool kThreePole, int L>
         st.d[l] = st.s1[l];
         st.s3[l] = st.s3[l] + st.g[l] * (st.s2[l] - st.s3[l]);
         st.s4[l] = st.s4[l] + st.g[l] * (st.s3[l] - st.s4[l]);
-        st.data[j][l] =
-            static_cast<float>(st.w1[l] * st.s1[l] + st.w2[l] * st.s2[l] + st.w3[l] * st.s3[l] + st.w4[l] * st.s4[l]);
+        if (kLastOnly)
+            st.data[j][l] = static_cast<float>(st.w4[l] * st.s4[l]);
+        else
+            st.data[j][l] = static_cast<float>(st.w1[l] * st.s1[l] + st.w2[l] * st.s2[l] + st.w3[l] * st.s3[l]
+                                               + st.w4[l] * st.s4[l]);
         st.g[l] += st.dg[l];
         st.k[l] += st.dk[l];
     }
@@ -126,7 +131,7 @@ template <int L>
     }
 }
 
-template <bool kThreePole, int L>
+template <bool kThreePole, bool kLastOnly, int L>
 void filterLanesBaseline(LaneState<L>& st, float* const* buffers, int lanes, int n, const float* saturation) noexcept
 {
     loadSamples<L>(st, buffers, lanes, 0, 0, n);
@@ -136,7 +141,7 @@ void filterLanesBaseline(LaneState<L>& st, float* const* buffers, int lanes, int
         float sat[L];
         laneInputs<L>(st, j, u);
         laneSaturation<L>(st, u, saturation, sat);
-        laneStages<kThreePole, L>(st, j, u, sat);
+        laneStages<kThreePole, kLastOnly, L>(st, j, u, sat);
     }
     storeSamples<L>(st, buffers, lanes, 0, 0, n);
 }
@@ -266,7 +271,7 @@ template <int L>
     storeSamples<L>(st, buffers, lanes, tiledLanes, 0, n);
 }
 
-template <bool kThreePole, int L>
+template <bool kThreePole, bool kLastOnly, int L>
 [[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, float* const* buffers, int lanes, int n,
                                              const float* saturation) noexcept
 {
@@ -282,7 +287,7 @@ template <bool kThreePole, int L>
         } else {
             laneSaturation<L>(st, u, saturation, sat);
         }
-        laneStages<kThreePole, L>(st, j, u, sat);
+        laneStages<kThreePole, kLastOnly, L>(st, j, u, sat);
     }
     storeSamplesAvx2<L>(st, buffers, lanes, n);
 }
@@ -296,6 +301,17 @@ std::atomic<bool> gUseAvx2{cpuHasAvx2()};
 
 // One group of up to L filters of the same structure, run sample by sample side by side.
 struct FilterLaneRunner {
+    template <bool kThreePole, bool kLastOnly, int L>
+    static void runKernel(LaneState<L>& st, float* const* buffers, int lanes, int n, const float* saturation) noexcept
+    {
+#ifdef OSTREL_FILTER_AVX2
+        if (gUseAvx2.load(std::memory_order_relaxed))
+            filterLanesAvx2<kThreePole, kLastOnly, L>(st, buffers, lanes, n, saturation);
+        else
+#endif
+            filterLanesBaseline<kThreePole, kLastOnly, L>(st, buffers, lanes, n, saturation);
+    }
+
     template <bool kThreePole, int L>
     static void run(FilterState* const* filters, float* const* buffers, const std::uint32_t* seeds, int lanes,
                     int n) noexcept
@@ -327,12 +343,13 @@ struct FilterLaneRunner {
             st.seed[l] = seeds[l];
         }
 
-#ifdef OSTREL_FILTER_AVX2
-        if (gUseAvx2.load(std::memory_order_relaxed))
-            filterLanesAvx2<kThreePole, L>(st, buffers, lanes, n, saturation);
+        bool lastOnly = true;
+        for (int l = 0; l < lanes; ++l)
+            lastOnly = lastOnly && st.w1[l] == 0.0 && st.w2[l] == 0.0 && st.w3[l] == 0.0;
+        if (lastOnly)
+            runKernel<kThreePole, true, L>(st, buffers, lanes, n, saturation);
         else
-#endif
-            filterLanesBaseline<kThreePole, L>(st, buffers, lanes, n, saturation);
+            runKernel<kThreePole, false, L>(st, buffers, lanes, n, saturation);
 
         for (int l = 0; l < lanes; ++l) {
             FilterState& f = *filters[l];
