@@ -380,14 +380,22 @@ void runFilterLanes(FilterState* const* filters, float* const* buffers, int coun
         return;
 
     // Each filter starts where the previous one in the given order would have left the
-    // shared dither sequence: filter v starts v blocks of n steps after the shared seed.
+    // shared dither sequence: filter v starts v blocks of n steps after the shared seed. The
+    // starts form two interleaved chains (even and odd filters), two blocks apart.
     const NoiseSeed::Skip block = NoiseSeed::skip(n);
+    const NoiseSeed::Skip twoBlocks = NoiseSeed::skip(2 * n);
 
-    // Group by structure, then run the groups kLanes filters at a time.
+    // Group by structure, then run the groups kLanes filters at a time. Most blocks have one
+    // structure only; the second pass is skipped when no filter has it.
+    bool structures[2] = {false, false};
+    for (int v = 0; v < count; ++v)
+        structures[filters[v]->threePole() ? 1 : 0] = true;
     for (const bool threePole : {false, true}) {
-        std::array<FilterState*, kLanes> groupFilters{};
-        std::array<float*, kLanes> groupBuffers{};
-        std::array<std::uint32_t, kLanes> groupSeeds{};
+        if (!structures[threePole ? 1 : 0])
+            continue;
+        std::array<FilterState*, kLanes> groupFilters;
+        std::array<float*, kLanes> groupBuffers;
+        std::array<std::uint32_t, kLanes> groupSeeds;
         int lanes = 0;
         const auto flush = [&] {
             if (lanes == 0)
@@ -399,8 +407,14 @@ void runFilterLanes(FilterState* const* filters, float* const* buffers, int coun
                                                   n);
             lanes = 0;
         };
-        std::uint32_t seed = dither.value;
-        for (int v = 0; v < count; ++v, seed = block.apply(seed)) {
+        std::uint32_t even = dither.value;
+        std::uint32_t odd = block.apply(even);
+        for (int v = 0; v < count; ++v) {
+            const std::uint32_t seed = (v & 1) == 0 ? even : odd;
+            if ((v & 1) != 0) {
+                even = twoBlocks.apply(even);
+                odd = twoBlocks.apply(odd);
+            }
             if (filters[v]->threePole() != threePole)
                 continue;
             const auto l = static_cast<std::size_t>(lanes++);
@@ -412,8 +426,7 @@ void runFilterLanes(FilterState* const* filters, float* const* buffers, int coun
         }
         flush();
     }
-    for (int v = 0; v < count; ++v)
-        dither.value = block.apply(dither.value);
+    dither.value = NoiseSeed::skip(n * count).apply(dither.value);
 }
 
 bool selectFilterLanesKernel(bool avx2) noexcept

@@ -21,12 +21,16 @@ struct NoiseSeed {
         std::uint32_t increment = 0u;
         constexpr std::uint32_t apply(std::uint32_t seed) const noexcept { return seed * multiplier + increment; }
     };
+    // Made by squaring: the step taken 2^k times is the 2^(k-1) step taken twice (wrapping
+    // arithmetic composes exactly), so n <= 0 is no step and any n costs about log2(n) rounds.
     static constexpr Skip skip(int n) noexcept
     {
         Skip s;
-        for (int j = 0; j < n; ++j) {
-            s.multiplier *= kMultiplier;
-            s.increment = s.increment * kMultiplier + kIncrement;
+        Skip power{kMultiplier, kIncrement};
+        for (auto k = static_cast<unsigned>(n > 0 ? n : 0); k != 0; k >>= 1) {
+            if ((k & 1u) != 0)
+                s = Skip{s.multiplier * power.multiplier, s.increment * power.multiplier + power.increment};
+            power = Skip{power.multiplier * power.multiplier, power.increment * power.multiplier + power.increment};
         }
         return s;
     }

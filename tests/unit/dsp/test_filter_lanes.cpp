@@ -82,6 +82,17 @@ TEST(FilterLanes, SameBitsAsTheSingleFilterForEveryGroupSize)
     selectFilterLanesKernel(true);
 }
 
+TEST(FilterLanes, DitherSkipIsThatManyStepsOneByOne)
+{
+    // The runner moves the shared dither by whole blocks at once; the skip is made by squaring.
+    std::uint32_t stepped = NoiseSeed::kInitial;
+    for (int n = 0; n <= 2100; ++n) {
+        ASSERT_EQ(NoiseSeed::skip(n).apply(NoiseSeed::kInitial), stepped) << n;
+        stepped = NoiseSeed::next(stepped);
+    }
+    EXPECT_EQ(NoiseSeed::skip(-5).apply(77u), 77u);
+}
+
 TEST(FilterLanes, SameBitsWithInputsBeyondTheSaturationTable)
 {
     for (bool avx2 : {false, true}) {
