@@ -121,13 +121,22 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
         const __m256 p = _mm256_loadu_ps(phaseAt + j);
         const __m256i i = _mm256_cvttps_epi32(p);
         const __m256 phi = _mm256_sub_ps(p, _mm256_cvtepi32_ps(i));
-        alignas(32) std::uint32_t at[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
         const float* t = shape.sine;
         const float* next = shape.sine + 1;
-        const __m256 a = _mm256_setr_ps(t[at[0]], t[at[1]], t[at[2]], t[at[3]], t[at[4]], t[at[5]], t[at[6]], t[at[7]]);
-        const __m256 b = _mm256_setr_ps(next[at[0]], next[at[1]], next[at[2]], next[at[3]], next[at[4]], next[at[5]],
-                                        next[at[6]], next[at[7]]);
+        __m256 a, b;
+        const __m256i first = _mm256_permutevar8x32_epi32(i, _mm256_setzero_si256());
+        if (_mm256_testc_si256(_mm256_cmpeq_epi32(i, first), _mm256_set1_epi32(-1))) {
+            // The LFO moves slowly: the eight samples usually share one pair of entries.
+            const auto entry = static_cast<std::uint32_t>(_mm256_cvtsi256_si32(i));
+            a = _mm256_broadcast_ss(t + entry);
+            b = _mm256_broadcast_ss(next + entry);
+        } else {
+            alignas(32) std::uint32_t at[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at), i);
+            a = _mm256_setr_ps(t[at[0]], t[at[1]], t[at[2]], t[at[3]], t[at[4]], t[at[5]], t[at[6]], t[at[7]]);
+            b = _mm256_setr_ps(next[at[0]], next[at[1]], next[at[2]], next[at[3]], next[at[4]], next[at[5]],
+                               next[at[6]], next[at[7]]);
+        }
         const __m256 sine = _mm256_add_ps(a, _mm256_mul_ps(phi, _mm256_sub_ps(b, a)));
         __m256 d =
             _mm256_add_ps(_mm256_mul_ps(_mm256_mul_ps(_mm256_add_ps(_mm256_set1_ps(1.0f), sine), depth), sweep), base);
@@ -164,6 +173,19 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
         }
         __m256 tap[Chorus::kTapCount];
         for (int k = 0; k < Chorus::kTapCount; ++k) {
+            const __m256i whole = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps.whole[k] + j));
+            const __m256i firstWhole = _mm256_permutevar8x32_epi32(whole, _mm256_setzero_si256());
+            const auto start = static_cast<std::uint32_t>(_mm256_cvtsi256_si32(starts[k]));
+            if (_mm256_testc_si256(_mm256_cmpeq_epi32(whole, firstWhole), _mm256_set1_epi32(-1))
+                && start + 10u <= mask) {
+                // One whole delay for the eight samples (the usual case: it moves slowly), and
+                // their neighbours in one run of the line: sample j's e, c, b, a are the
+                // line's start + j .. start + j + 3, so each is one load.
+                const float* run = x + start;
+                tap[k] = catmullRom8(_mm256_loadu_ps(run + 3), _mm256_loadu_ps(run + 2), _mm256_loadu_ps(run + 1),
+                                     _mm256_loadu_ps(run), _mm256_loadu_ps(taps.fraction[k] + j));
+                continue;
+            }
             alignas(32) std::uint32_t at[8];
             _mm256_store_si256(reinterpret_cast<__m256i*>(at), starts[k]);
             // Rows (e, c, b, a) of samples 0..3 and 4..7, transposed into columns.
@@ -294,12 +316,11 @@ void Chorus::processBlock(float* out, const float* in, int n) noexcept
 {
     if (n <= 0)
         return;
-    if (takeSilence(in, n)) {
-        Chorus* unit = this;
+    Chorus* unit = this;
+    if (takeSilence(in, n))
         processSilence(&unit, &out, &in, 1, n);
-    } else {
-        render(out, in, n);
-    }
+    else
+        renderUnits<1>(&unit, &out, &in, n);
 }
 
 void Chorus::processStereo(Chorus& left, Chorus& right, float* l, float* r, int n) noexcept
@@ -316,11 +337,16 @@ void Chorus::processStereo(Chorus& left, Chorus& right, float* l, float* r, int 
         processSilence(units, buffers, inputs, 2, n);
         return;
     }
+    if (!quietLeft && !quietRight) {
+        // Both sounding: both units' phases in one loop, as for silence.
+        renderUnits<2>(units, buffers, inputs, n);
+        return;
+    }
     for (int u = 0; u < 2; ++u) {
         if (u == 0 ? quietLeft : quietRight)
             processSilence(units + u, buffers + u, inputs + u, 1, n);
         else
-            units[u]->render(buffers[u], inputs[u], n);
+            renderUnits<1>(units + u, buffers + u, inputs + u, n);
     }
 }
 
@@ -362,54 +388,93 @@ void Chorus::processSilence(Chorus* const* units, float* const* outs, const floa
     }
 }
 
-void Chorus::render(float* out, const float* in, int n) noexcept
+// The LFO phases of `chains` taps over the m samples of a chunk: phaseAt[c][j] is chain c's
+// phase at sample j, and ph[c] moves on by m steps, wrapping past the end of the cycle. The
+// chains run side by side: each is a chain of dependent additions, and the processor overlaps
+// independent chains.
+template <int kChains>
+void Chorus::advancePhases(double* ph, const double* step, float (*phaseAt)[kChunk], int m) noexcept
 {
-    float* x = line.data();
-    const std::uint32_t mask = line.indexMask();
-    std::uint32_t w = line.writePosition();
-
-    const std::array<double, kTapCount> phaseStep = phaseSteps();
-    double ph[kTapCount];
-    for (int k = 0; k < kTapCount; ++k)
-        ph[k] = phases[static_cast<std::size_t>(k)];
-    const DelayShape shape{sineTable().data(), depth, sweep, baseDelay, maxDelay};
-
-    // Work in chunks: first the read positions of every tap for the whole chunk (they depend
-    // only on the LFO phases, not on the line), then the reads and the mix sample by sample.
-    // Splitting the loop keeps each part short and lets the position part run without waiting
-    // on the line; every value is computed exactly as in a single sample loop.
-    constexpr int kChunk = 64;
-    for (int start = 0; start < n; start += kChunk) {
-        const int m = std::min(kChunk, n - start);
-        int whole[kTapCount][kChunk];
-        float fraction[kTapCount][kChunk];
-        // The three phase sequences side by side: each is a chain of dependent additions,
-        // and the processor overlaps independent chains.
-        float phaseAt[kTapCount][kChunk];
+    // No phase reaches the end of its cycle within the chunk (the usual case: the LFOs are
+    // slow), so the wrap test is left out; the bound allows far more than the rounding of m
+    // additions, and NaN or infinite values fail it.
+    bool wraps = false;
+    for (int c = 0; c < kChains; ++c)
+        wraps = wraps || !(ph[c] + static_cast<double>(m) * step[c] + 1e-6 < kPhasePerCycle);
+    if (!wraps) {
         for (int j = 0; j < m; ++j) {
-            for (int k = 0; k < kTapCount; ++k) {
-                phaseAt[k][j] = static_cast<float>(ph[k]);
-                ph[k] += phaseStep[static_cast<std::size_t>(k)];
-                if (ph[k] > kPhasePerCycle)
-                    ph[k] -= kPhasePerCycle;
+            for (int c = 0; c < kChains; ++c) {
+                phaseAt[c][j] = static_cast<float>(ph[c]);
+                ph[c] += step[c];
             }
         }
-        const ChunkTaps taps{whole, fraction};
-#ifdef OSTREL_CHORUS_AVX2
-        if (gUseAvx2.load(std::memory_order_relaxed)) {
-            for (int k = 0; k < kTapCount; ++k)
-                tapDelaysAvx2(phaseAt[k], shape, whole[k], fraction[k], m);
-            mixSamplesAvx2(out + start, in + start, x, mask, w, taps, m);
-            continue;
-        }
-#endif
-        for (int k = 0; k < kTapCount; ++k)
-            tapDelays(phaseAt[k], shape, whole[k], fraction[k], 0, m);
-        mixSamples(out + start, in + start, x, mask, w, taps, 0, m);
+        return;
     }
-    line.setWritePosition(w);
-    for (int k = 0; k < kTapCount; ++k)
-        phases[static_cast<std::size_t>(k)] = ph[k];
+    for (int j = 0; j < m; ++j) {
+        for (int c = 0; c < kChains; ++c) {
+            phaseAt[c][j] = static_cast<float>(ph[c]);
+            ph[c] += step[c];
+            if (ph[c] > kPhasePerCycle)
+                ph[c] -= kPhasePerCycle;
+        }
+    }
+}
+
+// One or two units (a stereo pair) over n samples, each from its input to its output. Work in
+// chunks: first the read positions of every tap for the whole chunk (they depend only on the
+// LFO phases, not on the line), then the reads and the mix sample by sample. Splitting the loop
+// keeps each part short and lets the position part run without waiting on the line; every
+// value is computed exactly as in a single sample loop.
+template <int kUnits>
+void Chorus::renderUnits(Chorus* const* units, float* const* outs, const float* const* ins, int n) noexcept
+{
+    constexpr int kChains = kUnits * kTapCount;
+    double ph[kChains];
+    double step[kChains];
+    std::uint32_t w[kUnits];
+    for (int u = 0; u < kUnits; ++u) {
+        const Chorus& unit = *units[u];
+        const std::array<double, kTapCount> steps = unit.phaseSteps();
+        for (int k = 0; k < kTapCount; ++k) {
+            ph[u * kTapCount + k] = unit.phases[static_cast<std::size_t>(k)];
+            step[u * kTapCount + k] = steps[static_cast<std::size_t>(k)];
+        }
+        w[u] = unit.line.writePosition();
+    }
+    for (int start = 0; start < n; start += kChunk) {
+        const int m = std::min(kChunk, n - start);
+        float phaseAt[kChains][kChunk];
+        advancePhases<kChains>(ph, step, phaseAt, m);
+        for (int u = 0; u < kUnits; ++u) {
+            Chorus& unit = *units[u];
+            float* x = unit.line.data();
+            const std::uint32_t mask = unit.line.indexMask();
+            const DelayShape shape{sineTable().data(), unit.depth, unit.sweep, unit.baseDelay, unit.maxDelay};
+            int whole[kTapCount][kChunk];
+            float fraction[kTapCount][kChunk];
+            const ChunkTaps taps{whole, fraction};
+            float* out = outs[u] + start;
+            const float* in = ins[u] + start;
+            const float(*unitPhases)[kChunk] = phaseAt + u * kTapCount;
+#ifdef OSTREL_CHORUS_AVX2
+            if (gUseAvx2.load(std::memory_order_relaxed)) {
+                for (int k = 0; k < kTapCount; ++k)
+                    tapDelaysAvx2(unitPhases[k], shape, whole[k], fraction[k], m);
+                mixSamplesAvx2(out, in, x, mask, w[u], taps, m);
+                continue;
+            }
+#endif
+            for (int k = 0; k < kTapCount; ++k)
+                tapDelays(unitPhases[k], shape, whole[k], fraction[k], 0, m);
+            mixSamples(out, in, x, mask, w[u], taps, 0, m);
+        }
+    }
+    for (int u = 0; u < kUnits; ++u) {
+        Chorus& unit = *units[u];
+        unit.line.setWritePosition(w[u]);
+        for (int k = 0; k < kTapCount; ++k)
+            unit.phases[static_cast<std::size_t>(k)] = ph[u * kTapCount + k];
+    }
 }
 
 } // namespace ostrel

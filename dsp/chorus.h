@@ -67,7 +67,11 @@ private:
     bool takeSilence(const float* in, int n) noexcept;
     static void processSilence(Chorus* const* units, float* const* outs, const float* const* ins, int count,
                                int n) noexcept;
-    void render(float* out, const float* in, int n) noexcept;
+    static constexpr int kChunk = 64;
+    template <int kChains>
+    static void advancePhases(double* ph, const double* step, float (*phaseAt)[kChunk], int m) noexcept;
+    template <int kUnits>
+    static void renderUnits(Chorus* const* units, float* const* outs, const float* const* ins, int n) noexcept;
 
     int sampleRate;
     double invSampleRate;
