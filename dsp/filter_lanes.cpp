@@ -271,12 +271,119 @@ template <int L>
     storeSamples<L>(st, buffers, lanes, tiledLanes, 0, n);
 }
 
+// One sample of a group of eight lanes, as two units of four in lockstep, every step in
+// registers: each step is written for both units before the next, so the two chains sit side
+// by side in the instruction stream, and the state is read and written once per sample (the
+// delayed first stage is the first stage before this sample, `delayed`, not stored apart). For
+// a group this small that beats the step-by-step passes over the lanes, whose stores and loads
+// lie on its one chain. The operations per lane are those of laneInputs, laneSaturation and
+// laneStages, in the same order.
+template <bool kThreePole, bool kLastOnly>
+[[gnu::target("avx2"), gnu::always_inline]] inline void laneStepAvx2(LaneState<8>& st, int j, const double* delayed,
+                                                                     const float* table) noexcept
+{
+    constexpr int G = 2;
+    __m256d u[G], s4[G];
+    __m128 sat[G];
+    __m256i seed = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(st.seed));
+    seed = _mm256_add_epi32(_mm256_mullo_epi32(seed, _mm256_set1_epi32(static_cast<int>(NoiseSeed::kMultiplier))),
+                            _mm256_set1_epi32(static_cast<int>(NoiseSeed::kIncrement)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(st.seed), seed);
+    for (int h = 0; h < G; ++h) {
+        const __m128i part = h == 0 ? _mm256_castsi256_si128(seed) : _mm256_extracti128_si256(seed, 1);
+        const __m256d in = _mm256_cvtps_pd(_mm_loadu_ps(&st.data[j][4 * h]));
+        u[h] = _mm256_add_pd(_mm256_mul_pd(in, _mm256_set1_pd(kInputGain)),
+                             _mm256_mul_pd(_mm256_cvtepi32_pd(part), _mm256_set1_pd(kDitherScale)));
+    }
+    __m128 z[G];
+    for (int h = 0; h < G; ++h) {
+        s4[h] = _mm256_loadu_pd(st.s4 + 4 * h);
+        z[h] = _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(kSaturationA), s4[h]),
+                                             _mm256_mul_pd(_mm256_set1_pd(kSaturationB), u[h])));
+    }
+    for (int h = 0; h < G; ++h) {
+        const __m128 zc = _mm_min_ps(_mm_max_ps(z[h], _mm_set1_ps(kSaturationLow)), _mm_set1_ps(kSaturationHigh));
+        const __m128 whole = _mm_round_ps(zc, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+        const __m128i idx = _mm_add_epi32(_mm_cvttps_epi32(whole), _mm_set1_epi32(FilterTables::kSaturationCentre));
+        const __m128 phi = _mm_sub_ps(zc, whole);
+        const auto pair = [table](std::uint32_t at) {
+            double v;
+            std::memcpy(&v, table + at, sizeof v);
+            return _mm_castpd_ps(_mm_set_sd(v));
+        };
+        const auto i0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(idx));
+        const auto i1 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 1));
+        const auto i2 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 2));
+        const auto i3 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 3));
+        const __m128 p01 = _mm_loadh_pi(pair(i0), reinterpret_cast<const __m64*>(table + i1));
+        const __m128 p23 = _mm_loadh_pi(pair(i2), reinterpret_cast<const __m64*>(table + i3));
+        const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
+        sat[h] = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(_mm_set1_ps(1.0f), phi), a), _mm_mul_ps(phi, b));
+    }
+    __m256d g[G], s1[G], s2[G], s3[G];
+    for (int h = 0; h < G; ++h) {
+        const int l = 4 * h;
+        g[h] = _mm256_loadu_pd(st.g + l);
+        const __m256d k = _mm256_loadu_pd(st.k + l);
+        const __m256d x0 = _mm256_sub_pd(u[h], _mm256_mul_pd(k, _mm256_cvtps_pd(sat[h])));
+        _mm256_storeu_pd(st.k + l, _mm256_add_pd(k, _mm256_loadu_pd(st.dk + l)));
+        const __m256d d = _mm256_loadu_pd(delayed + l);
+        s2[h] = _mm256_loadu_pd(st.s2 + l);
+        if constexpr (kThreePole) {
+            s1[h] = x0;
+            const __m256d mix =
+                _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(0.75), x0), _mm256_mul_pd(_mm256_set1_pd(0.25), d));
+            s2[h] = _mm256_add_pd(s2[h], _mm256_mul_pd(g[h], _mm256_sub_pd(mix, s2[h])));
+        } else {
+            s1[h] = _mm256_loadu_pd(st.s1 + l);
+            s1[h] = _mm256_add_pd(s1[h], _mm256_mul_pd(g[h], _mm256_sub_pd(x0, s1[h])));
+            const __m256d mix = _mm256_mul_pd(_mm256_set1_pd(0.5), _mm256_add_pd(s1[h], d));
+            s2[h] = _mm256_add_pd(s2[h], _mm256_mul_pd(g[h], _mm256_sub_pd(mix, s2[h])));
+        }
+        _mm256_storeu_pd(st.s1 + l, s1[h]);
+        _mm256_storeu_pd(st.s2 + l, s2[h]);
+    }
+    for (int h = 0; h < G; ++h) {
+        const int l = 4 * h;
+        s3[h] = _mm256_loadu_pd(st.s3 + l);
+        s3[h] = _mm256_add_pd(s3[h], _mm256_mul_pd(g[h], _mm256_sub_pd(s2[h], s3[h])));
+        _mm256_storeu_pd(st.s3 + l, s3[h]);
+    }
+    for (int h = 0; h < G; ++h) {
+        const int l = 4 * h;
+        s4[h] = _mm256_add_pd(s4[h], _mm256_mul_pd(g[h], _mm256_sub_pd(s3[h], s4[h])));
+        _mm256_storeu_pd(st.s4 + l, s4[h]);
+        __m256d y;
+        if constexpr (kLastOnly) {
+            y = _mm256_mul_pd(_mm256_loadu_pd(st.w4 + l), s4[h]);
+        } else {
+            y = _mm256_add_pd(_mm256_mul_pd(_mm256_loadu_pd(st.w1 + l), s1[h]),
+                              _mm256_mul_pd(_mm256_loadu_pd(st.w2 + l), s2[h]));
+            y = _mm256_add_pd(y, _mm256_mul_pd(_mm256_loadu_pd(st.w3 + l), s3[h]));
+            y = _mm256_add_pd(y, _mm256_mul_pd(_mm256_loadu_pd(st.w4 + l), s4[h]));
+        }
+        _mm_storeu_ps(&st.data[j][l], _mm256_cvtpd_ps(y));
+        _mm256_storeu_pd(st.g + l, _mm256_add_pd(g[h], _mm256_loadu_pd(st.dg + l)));
+    }
+}
+
 template <bool kThreePole, bool kLastOnly, int L>
 [[gnu::target("avx2")]] void filterLanesAvx2(LaneState<L>& st, float* const* buffers, int lanes, int n,
                                              const float* saturation) noexcept
 {
     loadSamplesAvx2<L>(st, buffers, lanes, n);
     silenceUnusedLanes<L>(st, lanes, n);
+    if constexpr (L == 8) {
+        const float* table = saturation - FilterTables::kSaturationCentre;
+        // The delayed first stage is d at the block's start, then the first stage of the sample
+        // before; so after the last sample d is the first stage.
+        for (int j = 0; j < n; ++j)
+            laneStepAvx2<kThreePole, kLastOnly>(st, j, j == 0 ? st.d : st.s1, table);
+        std::copy_n(st.s1, L, st.d);
+        storeSamplesAvx2<L>(st, buffers, lanes, n);
+        return;
+    }
     for (int j = 0; j < n; ++j) {
         double u[L];
         float sat[L];
