@@ -13,6 +13,11 @@ void applyGainRamp(float* out, int n, double start, double slope) noexcept;
 // left[j] += in[j] * leftGain and right[j] += in[j] * rightGain, in single precision.
 void addPanned(float* left, float* right, const float* in, int n, float leftGain, float rightGain) noexcept;
 
+// applyGainRamp on in, then addPanned of the result, in one pass and without writing in back:
+// the same bits as the two in turn.
+void addRampedPanned(float* left, float* right, const float* in, int n, double start, double slope, float leftGain,
+                     float rightGain) noexcept;
+
 // Chooses the AVX2 forms (where available) or the baseline ones; false when AVX2 was asked for
 // and is missing. For tests; not while another thread renders.
 bool useWideGainKernels(bool enabled) noexcept;

@@ -94,14 +94,14 @@ void VoiceEngine::renderSubBlock(float* left, float* right) noexcept
         const int i = sounding[c];
         Voice& v = voice(i);
         float* buffer = blocks[c];
-        v.endBlock(buffer, kSubBlock);
+        const Voice::GainRamp ramp = v.finishBlock(buffer, kSubBlock);
         // Equal-power pan; -1 is fully left.
         double pan = params.panSlot[static_cast<std::size_t>(i)] + v.panModulation();
         pan = pan >= -1.0 ? std::min(pan, 1.0) : -1.0;
         const double p = 0.5 * pan + 0.5;
         const auto gl = static_cast<float>(std::sqrt(1.0 - p));
         const auto gr = static_cast<float>(std::sqrt(p));
-        addPanned(left, right, buffer, kSubBlock, gl, gr);
+        addRampedPanned(left, right, buffer, kSubBlock, ramp.start, ramp.slope, gl, gr);
     }
     if (params.chorusOn)
         Chorus::processStereo(chorusLeft, chorusRight, left, right, kSubBlock);

@@ -188,6 +188,12 @@ bool Voice::beginBlock(float* out, int n) noexcept
 
 void Voice::endBlock(float* out, int n) noexcept
 {
+    const GainRamp ramp = finishBlock(out, n);
+    applyGainRamp(out, std::clamp(n, 1, kSubBlock), ramp.start, ramp.slope);
+}
+
+Voice::GainRamp Voice::finishBlock(float* out, int n) noexcept
+{
     n = std::clamp(n, 1, kSubBlock);
     const VoiceParams& p = *params;
     const ModState& m = *mod;
@@ -204,17 +210,20 @@ void Voice::endBlock(float* out, int n) noexcept
     if (ending || !std::isfinite(target))
         target = 0.0;
     currentGain = target;
-    applyGainRamp(out, n, g0, (target - g0) / static_cast<double>(n));
+    GainRamp ramp{g0, (target - g0) / static_cast<double>(n)};
 
     if (fadeIsPending) {
+        applyGainRamp(out, n, ramp.start, ramp.slope);
         for (int j = 0; j < kFadeLength && j < n; ++j) {
             const auto i = static_cast<std::size_t>(j);
             out[j] = out[j] * static_cast<float>(j) / static_cast<float>(kFadeLength) + fade[i];
         }
         fadeIsPending = false;
+        ramp = GainRamp{1.0, 0.0};
     }
     if (ending)
         voiceState = Idle;
+    return ramp;
 }
 
 double Voice::panModulation() const noexcept

@@ -58,6 +58,13 @@ public:
     // amplitude ramp and the steal crossfade.
     bool beginBlock(float* out, int n) noexcept;
     void endBlock(float* out, int n) noexcept;
+    // endBlock without the amplitude ramp: returns it (gain at sample j: start + j * slope) for
+    // the caller to apply on the way out. A pending steal crossfade is applied here, ramp
+    // included, and the ramp returned is then 1 throughout (an exact no-op).
+    struct GainRamp {
+        double start, slope;
+    };
+    GainRamp finishBlock(float* out, int n) noexcept;
     FilterState& filterState() noexcept { return voiceFilter; }
     // Pan offset of the voice, from the values of the last rendered sub-block.
     double panModulation() const noexcept;

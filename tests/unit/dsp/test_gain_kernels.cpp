@@ -33,6 +33,10 @@ TEST(GainKernels, RampAndPanAreTheFormulasInBothKernels)
                 applyGainRamp(ramp.data(), n, start, slope);
                 std::vector<float> l = left, r = right, expectedL = left, expectedR = right;
                 addPanned(l.data(), r.data(), in.data(), n, 0.8f, 0.6f);
+                // The fused ramp and pan is the ramp, then the pan.
+                std::vector<float> fusedL = left, fusedR = right, rampedL = left, rampedR = right;
+                addRampedPanned(fusedL.data(), fusedR.data(), in.data(), n, start, slope, 0.8f, 0.6f);
+                addPanned(rampedL.data(), rampedR.data(), ramp.data(), n, 0.8f, 0.6f);
                 for (std::size_t j = 0; j < in.size(); ++j) {
                     expectedRamp[j] =
                         static_cast<float>(static_cast<double>(in[j]) * (start + static_cast<double>(j) * slope));
@@ -47,6 +51,7 @@ TEST(GainKernels, RampAndPanAreTheFormulasInBothKernels)
                 EXPECT_TRUE(sameBits(ramp, expectedRamp)) << n << " " << wide;
                 EXPECT_TRUE(sameBits(l, expectedL)) << n << " " << wide;
                 EXPECT_TRUE(sameBits(r, expectedR)) << n << " " << wide;
+                EXPECT_TRUE(sameBits(fusedL, rampedL) && sameBits(fusedR, rampedR)) << n << " " << wide;
             }
         }
     }
