@@ -37,6 +37,7 @@ Voice::Voice(std::uint32_t internalRate, const VoiceParams& voiceParams, const M
     for (auto& osc : oscillators)
         osc.setNoiseSource(noise);
     lastPitch.fill(std::numeric_limits<double>::quiet_NaN());
+    lastSemitones.fill(std::numeric_limits<double>::quiet_NaN());
 }
 
 void Voice::refreshEnvelopes() noexcept
@@ -153,7 +154,12 @@ bool Voice::beginBlock(float* out, int n) noexcept
     const double filterEnvOut = filterEnv.output();
     const double base = static_cast<double>(currentNote - kA4Note);
     for (std::size_t k = 0; k < oscillators.size(); ++k) {
-        const double pitch = (base + p.oscTuning[k]) / 12.0 + static_cast<double>(m.pitchBend)
+        const double semitones = base + p.oscTuning[k];
+        if (!(semitones == lastSemitones[k])) {
+            lastSemitones[k] = semitones;
+            lastOctaves[k] = semitones / 12.0;
+        }
+        const double pitch = lastOctaves[k] + static_cast<double>(m.pitchBend)
             + pitchModulation(m, static_cast<int>(k), filterEnvOut, staticTerms);
         // Most sub-blocks repeat the last pitch: its frequency is already known.
         if (!(pitch == lastPitch[k])) {

@@ -113,6 +113,10 @@ private:
     // The pitch of each oscillator in the last sub-block (octaves re A4; NaN: none yet) and
     // the frequency it gave.
     std::array<double, VoiceParams::kOscillators> lastPitch;
+    // The note plus tuning of each oscillator and that sum in octaves (/ 12), kept because it
+    // changes only with the note or the patch.
+    std::array<double, VoiceParams::kOscillators> lastSemitones;
+    std::array<double, VoiceParams::kOscillators> lastOctaves{};
     std::array<double, VoiceParams::kOscillators> lastFrequency{};
 };
 
