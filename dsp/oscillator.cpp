@@ -29,8 +29,8 @@ constexpr double kInvTwoPow15 = 3.0517578125e-05;
 // (value * multiplier + out[j] in double, rounded once to float).
 //
 // Written as three passes over at most 64 samples so that each vectorises: phases to indices
-// and fractions; the table reads (a and b are adjacent words, one unaligned 32-bit load, an
-// emulated gather on SSE2 and a real one with AVX2); interpolation and accumulation.
+// and fractions; the table reads (a and b are adjacent words, one unaligned 32-bit load);
+// interpolation and accumulation.
 [[gnu::always_inline]] inline void renderTableKernel(float* out, int n, const std::int16_t* cycle, std::uint32_t phase,
                                                      std::uint32_t increment, unsigned indexShift,
                                                      unsigned fractionShift, double multiplier) noexcept
@@ -73,10 +73,10 @@ constexpr double kInvTwoPow15 = 3.0517578125e-05;
 
 #if defined(__GNUC__) && defined(__x86_64__)
 // The same loop written for AVX2, chosen at run time on processors that have it: eight
-// samples at a time in one pass, the pair (a, b) of each sample fetched by one gather, and
+// samples at a time in one pass, the pair (a, b) of each sample fetched by one 32-bit load, and
 // a * 16384 + fraction * (b - a) formed as the pair's multiply-add with (16384 - fraction,
 // fraction), the same integer. Then the same double arithmetic, no FMA: the same bits as the
-// baseline.
+// baseline. kFromZero: out is taken as zeros (n a multiple of 8), so its sums start from 0.0.
 #define OSTREL_OSCILLATOR_AVX2 1
 template <bool kFromZero>
 [[gnu::target("avx2"), gnu::always_inline]] inline void renderTableAvx2(float* out, int n, const std::int16_t* cycle,
