@@ -374,13 +374,12 @@ void Chorus::processSilence(Chorus* const* units, float* const* outs, const floa
         }
         unit.line.setWritePosition(unit.line.writePosition() + static_cast<std::uint32_t>(n));
     }
-    const int chains = count * kTapCount;
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < chains; ++i) {
-            ph[i] += step[i];
-            if (ph[i] > kPhasePerCycle)
-                ph[i] -= kPhasePerCycle;
-        }
+    for (int start = 0; start < n; start += kChunk) {
+        const int m = std::min(kChunk, n - start);
+        if (count == 2)
+            advancePhases<2 * kTapCount, false>(ph, step, nullptr, m);
+        else
+            advancePhases<kTapCount, false>(ph, step, nullptr, m);
     }
     for (int u = 0; u < count; ++u) {
         for (int k = 0; k < kTapCount; ++k)
@@ -389,10 +388,10 @@ void Chorus::processSilence(Chorus* const* units, float* const* outs, const floa
 }
 
 // The LFO phases of `chains` taps over the m samples of a chunk: phaseAt[c][j] is chain c's
-// phase at sample j, and ph[c] moves on by m steps, wrapping past the end of the cycle. The
+// phase at sample j (kept only with kKeep), and ph[c] moves on by m steps, wrapping past the end of the cycle. The
 // chains run side by side: each is a chain of dependent additions, and the processor overlaps
 // independent chains.
-template <int kChains>
+template <int kChains, bool kKeep>
 void Chorus::advancePhases(double* ph, const double* step, float (*phaseAt)[kChunk], int m) noexcept
 {
     // No phase reaches the end of its cycle within the chunk (the usual case: the LFOs are
@@ -404,7 +403,8 @@ void Chorus::advancePhases(double* ph, const double* step, float (*phaseAt)[kChu
     if (!wraps) {
         for (int j = 0; j < m; ++j) {
             for (int c = 0; c < kChains; ++c) {
-                phaseAt[c][j] = static_cast<float>(ph[c]);
+                if constexpr (kKeep)
+                    phaseAt[c][j] = static_cast<float>(ph[c]);
                 ph[c] += step[c];
             }
         }
@@ -412,7 +412,8 @@ void Chorus::advancePhases(double* ph, const double* step, float (*phaseAt)[kChu
     }
     for (int j = 0; j < m; ++j) {
         for (int c = 0; c < kChains; ++c) {
-            phaseAt[c][j] = static_cast<float>(ph[c]);
+            if constexpr (kKeep)
+                phaseAt[c][j] = static_cast<float>(ph[c]);
             ph[c] += step[c];
             if (ph[c] > kPhasePerCycle)
                 ph[c] -= kPhasePerCycle;
@@ -444,7 +445,7 @@ void Chorus::renderUnits(Chorus* const* units, float* const* outs, const float* 
     for (int start = 0; start < n; start += kChunk) {
         const int m = std::min(kChunk, n - start);
         float phaseAt[kChains][kChunk];
-        advancePhases<kChains>(ph, step, phaseAt, m);
+        advancePhases<kChains, true>(ph, step, phaseAt, m);
         for (int u = 0; u < kUnits; ++u) {
             Chorus& unit = *units[u];
             float* x = unit.line.data();

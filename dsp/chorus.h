@@ -68,7 +68,7 @@ private:
     static void processSilence(Chorus* const* units, float* const* outs, const float* const* ins, int count,
                                int n) noexcept;
     static constexpr int kChunk = 64;
-    template <int kChains>
+    template <int kChains, bool kKeep>
     static void advancePhases(double* ph, const double* step, float (*phaseAt)[kChunk], int m) noexcept;
     template <int kUnits>
     static void renderUnits(Chorus* const* units, float* const* outs, const float* const* ins, int n) noexcept;

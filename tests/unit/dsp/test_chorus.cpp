@@ -215,7 +215,7 @@ TEST(ChorusSignal, IsTheAlgorithmWrittenOutAlsoThroughSilence)
         Chorus unit(kRate, r1), twin(kRate, r2);
         unit.setRate(0.7f);
         unit.setDepth(0.4f);
-        unit.setPhaseOffset(0.25);
+        unit.setPhaseOffset(0.296875); // exact; the third tap's phase wraps while the line is silent
         std::vector<float> in(20000, 0.0f);
         for (std::size_t j = 0; j < in.size(); ++j) {
             if (j < 3000 || j >= 17000)
@@ -238,7 +238,7 @@ TEST(ChorusSignal, IsTheAlgorithmWrittenOutAlsoThroughSilence)
         const float longest = static_cast<float>(twin.lineSize() - 4u);
         const float sweep = Chorus::kSweepSeconds * static_cast<float>(rate);
         const float base = twin.baseDelaySamples();
-        double phase[3] = {1024.0 * 0.25, 256.0 + 1024.0 * 0.25, 612.0 + 1024.0 * 0.25};
+        double phase[3] = {0.0 + 1024.0 * 0.296875, 256.0 + 1024.0 * 0.296875, 612.0 + 1024.0 * 0.296875};
         const double increment = 1024.0 * static_cast<double>(0.7f) * (1.0 / static_cast<double>(rate));
         std::uint32_t w = 0;
         for (std::size_t j = 0; j < in.size(); ++j) {
