@@ -104,6 +104,10 @@ step "TSan concurrency tests" bash -c 'export TSAN_OPTIONS=halt_on_error=1;
 step "Windows build" quiet_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -- ostrel ostrel-hosttest ostrel-windowtest ostrel-editortest
 step "DLL exports and imports" bash tools/check-dll.sh build-win/plugin/ostrel.dll
+# The same bits on every processor and in both builds need every multiply and add rounded on
+# its own: no fused multiply-add instruction may appear in either plug-in.
+step "no fused multiply-add in the plug-ins" bash -c \
+  '! objdump -d build/plugin/ostrel.so build-win/plugin/ostrel.dll | grep -E "\svfn?m(add|sub)[0-9a-z]*\s" | head -5 | grep .'
 step "host-level test under Wine" bash -c \
   'out=$(tools/wine-run.sh build-win/plugin/ostrel-hosttest.exe build-win/plugin/ostrel.dll tests/hosttest 2>&1); echo "$out" | tail -n 20; echo "$out" | grep -qE "^hosttest: [0-9]+ passed, 0 failed"'
 step "window binding under Wine and Xvfb" bash -c \
