@@ -7,6 +7,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <type_traits>
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
@@ -87,6 +88,13 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
 #if defined(__GNUC__) && defined(__x86_64__)
 #define OSTREL_CHORUS_AVX2 1
 
+// True when the eight lanes of v hold one value.
+[[gnu::target("avx2"), gnu::always_inline]] inline bool allEqual(__m256i v) noexcept
+{
+    const __m256i first = _mm256_permutevar8x32_epi32(v, _mm256_setzero_si256());
+    return _mm256_testc_si256(_mm256_cmpeq_epi32(v, first), _mm256_set1_epi32(-1)) != 0;
+}
+
 // mixSamples eight samples at a time: each tap's four neighbouring line samples of a sample in
 // one load, four samples' loads transposed into the vectors a, b, c, e, and the same float
 // arithmetic per lane. A group of eight samples goes this way when none of its taps reads what
@@ -124,8 +132,7 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
         const float* t = shape.sine;
         const float* next = shape.sine + 1;
         __m256 a, b;
-        const __m256i first = _mm256_permutevar8x32_epi32(i, _mm256_setzero_si256());
-        if (_mm256_testc_si256(_mm256_cmpeq_epi32(i, first), _mm256_set1_epi32(-1))) {
+        if (allEqual(i)) {
             // The LFO moves slowly: the eight samples usually share one pair of entries.
             const auto entry = static_cast<std::uint32_t>(_mm256_cvtsi256_si32(i));
             a = _mm256_broadcast_ss(t + entry);
@@ -173,10 +180,8 @@ inline void mixSamples(float* out, const float* in, float* x, std::uint32_t mask
         }
         __m256 tap[Chorus::kTapCount];
         for (int k = 0; k < Chorus::kTapCount; ++k) {
-            const __m256i whole = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps.whole[k] + j));
-            const __m256i firstWhole = _mm256_permutevar8x32_epi32(whole, _mm256_setzero_si256());
             const auto start = static_cast<std::uint32_t>(_mm256_cvtsi256_si32(starts[k]));
-            if (_mm256_testc_si256(_mm256_cmpeq_epi32(whole, firstWhole), _mm256_set1_epi32(-1))
+            if (allEqual(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps.whole[k] + j)))
                 && start + 10u <= mask) {
                 // One whole delay for the eight samples (the usual case: it moves slowly), and
                 // their neighbours in one run of the line: sample j's e, c, b, a are the
@@ -400,25 +405,26 @@ void Chorus::advancePhases(double* ph, const double* step, float (*phaseAt)[kChu
     bool wraps = false;
     for (int c = 0; c < kChains; ++c)
         wraps = wraps || !(ph[c] + static_cast<double>(m) * step[c] + 1e-6 < kPhasePerCycle);
-    if (!wraps) {
+    // Local copies: the phases stay in registers through the loop.
+    double p[kChains], s[kChains];
+    std::copy_n(ph, kChains, p);
+    std::copy_n(step, kChains, s);
+    const auto run = [&p, &s, phaseAt, m](auto wrapping) {
         for (int j = 0; j < m; ++j) {
             for (int c = 0; c < kChains; ++c) {
                 if constexpr (kKeep)
-                    phaseAt[c][j] = static_cast<float>(ph[c]);
-                ph[c] += step[c];
+                    phaseAt[c][j] = static_cast<float>(p[c]);
+                p[c] += s[c];
+                if (decltype(wrapping)::value && p[c] > kPhasePerCycle)
+                    p[c] -= kPhasePerCycle;
             }
         }
-        return;
-    }
-    for (int j = 0; j < m; ++j) {
-        for (int c = 0; c < kChains; ++c) {
-            if constexpr (kKeep)
-                phaseAt[c][j] = static_cast<float>(ph[c]);
-            ph[c] += step[c];
-            if (ph[c] > kPhasePerCycle)
-                ph[c] -= kPhasePerCycle;
-        }
-    }
+    };
+    if (wraps)
+        run(std::true_type{});
+    else
+        run(std::false_type{});
+    std::copy_n(p, kChains, ph);
 }
 
 // One or two units (a stereo pair) over n samples, each from its input to its output. Work in

@@ -149,9 +149,26 @@ void filterLanesBaseline(LaneState<L>& st, float* const* buffers, int lanes, int
 #if defined(__GNUC__) && defined(__x86_64__)
 #define OSTREL_FILTER_AVX2 1
 
+// The saturation table's entries idx and idx + 1 of four lanes, as a and b. Plain loads rather
+// than gathers (gathers are slow on some processors and were no faster here): each pair in one
+// 64-bit load, copied rather than read through a double pointer as it lies at any float
+// position, then split.
+[[gnu::target("avx2"), gnu::always_inline]] inline void saturationPairs(const float* table, std::uint32_t i0,
+                                                                        std::uint32_t i1, std::uint32_t i2,
+                                                                        std::uint32_t i3, __m128& a, __m128& b) noexcept
+{
+    const auto pair = [table](std::uint32_t first, std::uint32_t second) {
+        double v;
+        std::memcpy(&v, table + first, sizeof v);
+        return _mm_loadh_pi(_mm_castpd_ps(_mm_set_sd(v)), reinterpret_cast<const __m64*>(table + second));
+    };
+    const __m128 p01 = pair(i0, i1), p23 = pair(i2, i3);
+    a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
+    b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
 // laneSaturation for eight lanes in AVX2 instructions: the same conversions, comparisons and
-// float arithmetic per lane (max/min pick exactly as the scalar clamp, also for NaN), with the
-// table read by gathers.
+// float arithmetic per lane (max/min pick exactly as the scalar clamp, also for NaN).
 template <int L>
 [[gnu::target("avx2"), gnu::always_inline]] inline void
 laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const float* saturation, float* sat) noexcept
@@ -174,23 +191,13 @@ laneSaturationAvx2(const LaneState<L>& st, int first, const double* u, const flo
         _mm256_add_epi32(_mm256_cvttps_epi32(whole), _mm256_set1_epi32(FilterTables::kSaturationCentre));
     const __m256 phi = _mm256_sub_ps(z, whole);
     const float* table = saturation - FilterTables::kSaturationCentre;
-    // Plain loads rather than gathers: gathers are slow on some processors and were no
-    // faster here.
     alignas(32) std::uint32_t at[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), idx);
-    // Each lane's two neighbouring entries in one 64-bit load, then split into a and b.
-    const auto pairs = [table, &at](int l) {
-        // The pair lies at any float position: copied, not read through a double pointer.
-        double pair;
-        std::memcpy(&pair, table + at[l], sizeof pair);
-        const __m128 low = _mm_castpd_ps(_mm_set_sd(pair));
-        return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(table + at[l + 1]));
-    };
-    const __m128 p01 = pairs(0), p23 = pairs(2), p45 = pairs(4), p67 = pairs(6);
-    const __m256 a = _mm256_set_m128(_mm_shuffle_ps(p45, p67, _MM_SHUFFLE(2, 0, 2, 0)),
-                                     _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m256 b = _mm256_set_m128(_mm_shuffle_ps(p45, p67, _MM_SHUFFLE(3, 1, 3, 1)),
-                                     _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1)));
+    __m128 aLow, bLow, aHigh, bHigh;
+    saturationPairs(table, at[0], at[1], at[2], at[3], aLow, bLow);
+    saturationPairs(table, at[4], at[5], at[6], at[7], aHigh, bHigh);
+    const __m256 a = _mm256_set_m128(aHigh, aLow);
+    const __m256 b = _mm256_set_m128(bHigh, bLow);
     const __m256 value =
         _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(_mm256_set1_ps(1.0f), phi), a), _mm256_mul_ps(phi, b));
     _mm256_storeu_ps(sat, value);
@@ -306,19 +313,11 @@ template <bool kThreePole, bool kLastOnly>
         const __m128 whole = _mm_round_ps(zc, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
         const __m128i idx = _mm_add_epi32(_mm_cvttps_epi32(whole), _mm_set1_epi32(FilterTables::kSaturationCentre));
         const __m128 phi = _mm_sub_ps(zc, whole);
-        const auto pair = [table](std::uint32_t at) {
-            double v;
-            std::memcpy(&v, table + at, sizeof v);
-            return _mm_castpd_ps(_mm_set_sd(v));
-        };
-        const auto i0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(idx));
-        const auto i1 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 1));
-        const auto i2 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 2));
-        const auto i3 = static_cast<std::uint32_t>(_mm_extract_epi32(idx, 3));
-        const __m128 p01 = _mm_loadh_pi(pair(i0), reinterpret_cast<const __m64*>(table + i1));
-        const __m128 p23 = _mm_loadh_pi(pair(i2), reinterpret_cast<const __m64*>(table + i3));
-        const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
+        __m128 a, b;
+        saturationPairs(table, static_cast<std::uint32_t>(_mm_cvtsi128_si32(idx)),
+                        static_cast<std::uint32_t>(_mm_extract_epi32(idx, 1)),
+                        static_cast<std::uint32_t>(_mm_extract_epi32(idx, 2)),
+                        static_cast<std::uint32_t>(_mm_extract_epi32(idx, 3)), a, b);
         sat[h] = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(_mm_set1_ps(1.0f), phi), a), _mm_mul_ps(phi, b));
     }
     __m256d g[G], s1[G], s2[G], s3[G];

@@ -18,15 +18,6 @@ void applyGainRampBaseline(float* out, int from, int n, double start, double slo
         out[j] = static_cast<float>(static_cast<double>(out[j]) * (start + static_cast<double>(j) * slope));
 }
 
-void addPannedBaseline(float* left, float* right, const float* in, int from, int n, float leftGain,
-                       float rightGain) noexcept
-{
-    for (int j = from; j < n; ++j) {
-        left[j] += in[j] * leftGain;
-        right[j] += in[j] * rightGain;
-    }
-}
-
 void addRampedPannedBaseline(float* left, float* right, const float* in, int from, int n, double start, double slope,
                              float leftGain, float rightGain) noexcept
 {
@@ -54,20 +45,6 @@ void addRampedPannedBaseline(float* left, float* right, const float* in, int fro
         index = _mm256_add_pd(index, four); // exact: small whole numbers
     }
     applyGainRampBaseline(out, j, n, start, slope);
-}
-
-[[gnu::target("avx2")]] void addPannedAvx2(float* left, float* right, const float* in, int n, float leftGain,
-                                           float rightGain) noexcept
-{
-    const __m256 gl = _mm256_set1_ps(leftGain);
-    const __m256 gr = _mm256_set1_ps(rightGain);
-    int j = 0;
-    for (; j + 8 <= n; j += 8) {
-        const __m256 x = _mm256_loadu_ps(in + j);
-        _mm256_storeu_ps(left + j, _mm256_add_ps(_mm256_loadu_ps(left + j), _mm256_mul_ps(x, gl)));
-        _mm256_storeu_ps(right + j, _mm256_add_ps(_mm256_loadu_ps(right + j), _mm256_mul_ps(x, gr)));
-    }
-    addPannedBaseline(left, right, in, j, n, leftGain, rightGain);
 }
 
 [[gnu::target("avx2")]] void addRampedPannedAvx2(float* left, float* right, const float* in, int n, double start,
@@ -112,17 +89,6 @@ void applyGainRamp(float* out, int n, double start, double slope) noexcept
     }
 #endif
     applyGainRampBaseline(out, 0, n, start, slope);
-}
-
-void addPanned(float* left, float* right, const float* in, int n, float leftGain, float rightGain) noexcept
-{
-#ifdef OSTREL_GAIN_AVX2
-    if (gUseAvx2.load(std::memory_order_relaxed)) {
-        addPannedAvx2(left, right, in, n, leftGain, rightGain);
-        return;
-    }
-#endif
-    addPannedBaseline(left, right, in, 0, n, leftGain, rightGain);
 }
 
 void addRampedPanned(float* left, float* right, const float* in, int n, double start, double slope, float leftGain,

@@ -10,11 +10,10 @@ namespace ostrel {
 // for j = 0..n-1: a linear gain ramp.
 void applyGainRamp(float* out, int n, double start, double slope) noexcept;
 
-// left[j] += in[j] * leftGain and right[j] += in[j] * rightGain, in single precision.
-void addPanned(float* left, float* right, const float* in, int n, float leftGain, float rightGain) noexcept;
-
-// applyGainRamp on in, then addPanned of the result, in one pass and without writing in back:
-// the same bits as the two in turn.
+// applyGainRamp on in, then the result panned into the stereo sum, in one pass and without
+// writing in back: with x[j] the ramped sample (rounded to float), left[j] += x[j] * leftGain
+// and right[j] += x[j] * rightGain in single precision. A ramp of 1 throughout (start 1, slope
+// 0) is an exact no-op, which leaves the plain pan.
 void addRampedPanned(float* left, float* right, const float* in, int n, double start, double slope, float leftGain,
                      float rightGain) noexcept;
 

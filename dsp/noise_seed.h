@@ -20,6 +20,11 @@ struct NoiseSeed {
         std::uint32_t multiplier = 1u;
         std::uint32_t increment = 0u;
         constexpr std::uint32_t apply(std::uint32_t seed) const noexcept { return seed * multiplier + increment; }
+        // This skip, then `next`.
+        constexpr Skip then(Skip next) const noexcept
+        {
+            return Skip{multiplier * next.multiplier, increment * next.multiplier + next.increment};
+        }
     };
     // Made by squaring: the step taken 2^k times is the 2^(k-1) step taken twice (wrapping
     // arithmetic composes exactly), so n <= 0 is no step and any n costs about log2(n) rounds.
@@ -29,8 +34,8 @@ struct NoiseSeed {
         Skip power{kMultiplier, kIncrement};
         for (auto k = static_cast<unsigned>(n > 0 ? n : 0); k != 0; k >>= 1) {
             if ((k & 1u) != 0)
-                s = Skip{s.multiplier * power.multiplier, s.increment * power.multiplier + power.increment};
-            power = Skip{power.multiplier * power.multiplier, power.increment * power.multiplier + power.increment};
+                s = s.then(power);
+            power = power.then(power);
         }
         return s;
     }

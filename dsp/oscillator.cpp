@@ -297,6 +297,11 @@ void Oscillator::renderInTurn(Oscillator* oscillators, int count, float* out, in
     // Zeros need not be stored first when the first thing rendered is a table read that covers
     // the block in groups of eight: it starts from zero instead of reading them.
     bool unwritten = clear;
+    const auto writeZeros = [&] {
+        if (unwritten)
+            std::fill_n(out, n, 0.0f);
+        unwritten = false;
+    };
     const auto flush = [&] {
         if (pending == 0)
             return;
@@ -308,9 +313,7 @@ void Oscillator::renderInTurn(Oscillator* oscillators, int count, float* out, in
             return;
         }
 #endif
-        if (unwritten)
-            std::fill_n(out, n, 0.0f);
-        unwritten = false;
+        writeZeros();
         for (int r = 0; r < pending; ++r)
             renderTable(out, n, reads[r].cycle, reads[r].phase, reads[r].increment, reads[r].indexShift,
                         reads[r].fractionShift, reads[r].multiplier);
@@ -324,9 +327,7 @@ void Oscillator::renderInTurn(Oscillator* oscillators, int count, float* out, in
             break;
         case Work::Noise:
             flush();
-            if (unwritten)
-                std::fill_n(out, n, 0.0f);
-            unwritten = false;
+            writeZeros();
             oscillators[i].renderNoise(out, n);
             break;
         case Work::Table:
@@ -335,8 +336,7 @@ void Oscillator::renderInTurn(Oscillator* oscillators, int count, float* out, in
         }
     }
     flush();
-    if (unwritten)
-        std::fill_n(out, n, 0.0f);
+    writeZeros();
 }
 
 std::uint32_t Oscillator::noiseSeed() noexcept

@@ -31,12 +31,16 @@ TEST(GainKernels, RampAndPanAreTheFormulasInBothKernels)
                 const double start = 0.37, slope = -0.0041;
                 std::vector<float> ramp = in, expectedRamp = in;
                 applyGainRamp(ramp.data(), n, start, slope);
+                // A ramp of 1 throughout leaves the plain pan.
                 std::vector<float> l = left, r = right, expectedL = left, expectedR = right;
-                addPanned(l.data(), r.data(), in.data(), n, 0.8f, 0.6f);
+                addRampedPanned(l.data(), r.data(), in.data(), n, 1.0, 0.0, 0.8f, 0.6f);
                 // The fused ramp and pan is the ramp, then the pan.
                 std::vector<float> fusedL = left, fusedR = right, rampedL = left, rampedR = right;
                 addRampedPanned(fusedL.data(), fusedR.data(), in.data(), n, start, slope, 0.8f, 0.6f);
-                addPanned(rampedL.data(), rampedR.data(), ramp.data(), n, 0.8f, 0.6f);
+                for (std::size_t j = 0; j < in.size(); ++j) {
+                    rampedL[j] += ramp[j] * 0.8f;
+                    rampedR[j] += ramp[j] * 0.6f;
+                }
                 for (std::size_t j = 0; j < in.size(); ++j) {
                     expectedRamp[j] =
                         static_cast<float>(static_cast<double>(in[j]) * (start + static_cast<double>(j) * slope));
